@@ -1,0 +1,171 @@
+// Buffered console output and word-by-word input on file descriptors 0 and 1.
+#include "dialogue/console.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+long lire_fd0(char* tampon, std::size_t n) {
+    for (;;) {
+        const ssize_t r = ::read(0, tampon, n);
+        if (r >= 0 || errno != EINTR) return static_cast<long>(r);
+    }
+}
+
+bool fd0_est_fichier() {
+    struct stat st {};
+    return ::fstat(0, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void fd0_a_la_fin() { ::lseek(0, 0, SEEK_END); }
+
+bool ecrire_fd1(const char* octets, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(1, octets, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        octets += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+[[noreturn]] void quitter_processus() { std::_Exit(1); }
+
+Branchements console = {lire_fd0, fd0_est_fichier, fd0_a_la_fin, ecrire_fd1,
+                        quitter_processus};
+
+// Output buffer: written out when full, before a read, and at the end.
+constexpr std::size_t taille_sortie = 1 << 16;
+char sortie[taille_sortie];
+std::size_t sortie_pleine = 0;
+
+// Input buffer: bytes read from standard input and not yet taken.
+constexpr std::size_t taille_entree = 1 << 16;
+char tampon_entree[taille_entree];
+std::size_t entree_debut = 0;
+std::size_t entree_fin = 0;
+bool entree_terminee = false;  // end of input met, or a read failed
+
+bool est_blanc(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Makes at least one unread byte available; false at end of input.
+bool remplir_entree() {
+    if (entree_debut < entree_fin) return true;
+    if (entree_terminee) return false;
+    vider_sortie();  // the question is visible before the program waits
+    const long r = console.lire(tampon_entree, taille_entree);
+    if (r <= 0) {
+        entree_terminee = true;
+        return false;
+    }
+    entree_debut = 0;
+    entree_fin = static_cast<std::size_t>(r);
+    return true;
+}
+
+}  // namespace
+
+void ecrire(std::string_view texte) {
+    while (!texte.empty()) {
+        if (sortie_pleine == taille_sortie) vider_sortie();
+        const std::size_t n = std::min(texte.size(), taille_sortie - sortie_pleine);
+        std::memcpy(sortie + sortie_pleine, texte.data(), n);
+        sortie_pleine += n;
+        texte.remove_prefix(n);
+    }
+}
+
+void ecrire_nombre(Integer n) {
+    char chiffres[24];
+    const auto fin = std::to_chars(chiffres, chiffres + sizeof chiffres, n).ptr;
+    ecrire(std::string_view(chiffres, static_cast<std::size_t>(fin - chiffres)));
+}
+
+void ecrire_somme(Somme n) {
+    __extension__ typedef unsigned __int128 Grand;
+    char chiffres[48];
+    char* p = chiffres + sizeof chiffres;
+    const bool negatif = n < 0;
+    // The magnitude is taken on the unsigned type, so the smallest value too.
+    Grand m = negatif ? Grand(0) - static_cast<Grand>(n) : static_cast<Grand>(n);
+    do {
+        *--p = static_cast<char>('0' + static_cast<int>(m % 10));
+        m /= 10;
+    } while (m != 0);
+    if (negatif) *--p = '-';
+    ecrire(std::string_view(p, static_cast<std::size_t>(chiffres + sizeof chiffres - p)));
+}
+
+void ecrire_compte(const Compte& n) {
+    if (n.mots.size() <= 1) {
+        const std::uint64_t v = n.mots.empty() ? 0 : n.mots[0];
+        char chiffres[24];
+        const auto fin = std::to_chars(chiffres, chiffres + sizeof chiffres, v).ptr;
+        ecrire(std::string_view(chiffres, static_cast<std::size_t>(fin - chiffres)));
+        return;
+    }
+    ecrire(n.decimal());
+}
+
+void vider_sortie() {
+    if (sortie_pleine == 0) return;
+    const std::size_t n = sortie_pleine;
+    sortie_pleine = 0;
+    // Nobody reads what we print any more (a closed pipe): stop at once.
+    if (!console.ecrire(sortie, n)) console.quitter();
+}
+
+void repositionner_entree() {
+    if (console.entree_est_fichier()) {
+        console.aller_a_la_fin();
+        entree_debut = entree_fin = 0;  // what we had read ahead is skipped too
+    }
+    entree_terminee = false;  // the error flags are cleared
+}
+
+Lecture lire_mot(char* mot, std::size_t capacite, std::size_t& longueur) {
+    longueur = 0;
+    for (;;) {  // leading white space
+        if (!remplir_entree()) return Lecture::fin;
+        while (entree_debut < entree_fin && est_blanc(tampon_entree[entree_debut]))
+            ++entree_debut;
+        if (entree_debut < entree_fin) break;
+    }
+    for (;;) {  // the word, up to the next white space or the end of input
+        while (entree_debut < entree_fin && !est_blanc(tampon_entree[entree_debut])) {
+            if (longueur < capacite) mot[longueur] = tampon_entree[entree_debut];
+            ++longueur;
+            ++entree_debut;
+        }
+        if (entree_debut < entree_fin) break;  // the white space stays unread
+        if (!remplir_entree()) break;          // the word ends at the end of input
+    }
+    return Lecture::mot;
+}
+
+void terminer() {
+    vider_sortie();
+    console.quitter();
+    std::_Exit(1);  // in case a harness's quitter returned
+}
+
+Branchements branchements_du_processus() {
+    return {lire_fd0, fd0_est_fichier, fd0_a_la_fin, ecrire_fd1, quitter_processus};
+}
+
+void brancher_console(const Branchements& b) {
+    console = b;
+    sortie_pleine = 0;
+    entree_debut = entree_fin = 0;
+    entree_terminee = false;
+}

@@ -1,0 +1,67 @@
+// The program's console: buffered output on standard output, and words read
+// from standard input.
+//
+// Output is kept in a buffer and written out before every read of standard
+// input, when the buffer is full and when the program ends, so the bytes and
+// their order are exactly those produced. Input is read through a buffer of
+// our own, so that what is skipped on a regular file and what stays to be
+// read on a pipe or a terminal is under our control.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "state/state.h"
+
+/// Appends text to standard output.
+void ecrire(std::string_view texte);
+/// Appends an Integer in plain decimal, with a minus sign when negative.
+void ecrire_nombre(Integer n);
+/// Appends a 128-bit sum in plain decimal.
+void ecrire_somme(Somme n);
+/// Appends a count in plain decimal.
+void ecrire_compte(const Compte& n);
+/// Writes out everything buffered. A failed write ends the program.
+void vider_sortie();
+
+/// At the start of a question: on a regular file, skips all that is not read
+/// yet (the read position goes to the end); on a pipe or a terminal, nothing
+/// already typed is lost.
+void repositionner_entree();
+
+/// The outcome of reading one word.
+enum class Lecture {
+    mot,       ///< a word was read
+    fin,       ///< end of input, or a read that failed: no word can come
+};
+
+/// Skips white space (blank, \t, \n, \v, \f, \r) and reads one word, which
+/// ends before the next white space or at the end of input. `mot` receives
+/// at most `capacite` bytes of it; `longueur` receives its full length.
+Lecture lire_mot(char* mot, std::size_t capacite, std::size_t& longueur);
+
+/// Ends the program: writes out the buffer and exits with status 1.
+[[noreturn]] void terminer();
+
+// ---- For the tests and the fuzzing harness ------------------------------------
+
+/// Where the console's bytes come from and go to. The program uses the
+/// process's file descriptors 0 and 1; a harness may replace them.
+struct Branchements {
+    /// Reads up to n bytes; returns their number, 0 at end of input, -1 on error.
+    long (*lire)(char* tampon, std::size_t n);
+    /// true when standard input is a regular file.
+    bool (*entree_est_fichier)();
+    /// Moves the read position of standard input to its end.
+    void (*aller_a_la_fin)();
+    /// Writes n bytes; returns false when they could not be written.
+    bool (*ecrire)(const char* octets, std::size_t n);
+    /// Ends the program; must not return (it may throw, in a harness).
+    void (*quitter)();
+};
+
+/// The branchements in use at start-up.
+Branchements branchements_du_processus();
+/// Replaces the branchements and drops every buffered byte, both ways.
+void brancher_console(const Branchements& b);

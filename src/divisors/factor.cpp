@@ -1,0 +1,64 @@
+// Prime factorisation of S by trial division with the prime table.
+//
+// Reads: S, Nprem, np.
+// Writes: nf, Nfact[1..nf], Nexpo[1..nf] (grown by one element per factor),
+//         S (1 on return), S1, k (index of the last trial prime), Npk, rS,
+//         reste, f, expo, i (1, as Suiv requires).
+// Cost: one trial division per prime up to the square root of what remains.
+#include <cmath>
+#include <limits>
+
+#include "divisors/divisors.h"
+#include "state/state.h"
+
+namespace {
+
+// The square root of v truncated toward zero. A negative v (a wrapped answer)
+// has no square root: the smallest Integer stands for it, so that the
+// square-root rule takes v as a factor at once.
+Integer racine_tronquee(Integer v) {
+    if (v < 0) return std::numeric_limits<Integer>::min();
+    return static_cast<Integer>(std::sqrt(static_cast<double>(v)));
+}
+
+void nouveau_facteur(Integer p) {
+    ++nf;
+    Nexpo.push_back(0);
+    Nfact.push_back(0);
+    Nfact[nf] = p;
+}
+
+}  // namespace
+
+int decomp() {
+    nf = 0;
+    k = 0;
+    S1 = S;
+    i = 1;
+    while (S != 1) {
+        expo = 0;
+        ++k;
+        if (k > 2 && k > np) A = Suiv();
+        const Integer p = Nprem[k];
+        reste = S % p;
+        f = 0;
+        rS = racine_tronquee(S);
+        Npk = p;
+        if (rS < Npk) {  // what remains is prime
+            reste = 1;
+            nouveau_facteur(S);
+            S1 = S;
+            Nexpo[nf] = 1;
+            S = 1;
+        }
+        while (reste == 0) {
+            S /= p;
+            ++f;
+            if (f == 1) nouveau_facteur(p);
+            ++expo;
+            Nexpo[nf] = expo;
+            reste = S % p;
+        }
+    }
+    return 1;
+}

@@ -1,0 +1,36 @@
+// The divisor-sum search: one calculation from its questions to its report.
+#pragma once
+
+/// One calculation: asks N, whether to print every solution, the target;
+/// then factorises, lists the divisors, settles the quick outcomes or
+/// searches, and reports.
+void calcul();
+
+/// The bounds stage: cuts the divisors above a chosen target, prints them and
+/// their sum, and settles the two quick outcomes. Returns true when the
+/// search must run (then ND1, Smax, i and S3 are set for it), false when the
+/// calculation is over.
+bool bornes();
+
+/// The search: finds every subset of Div[1..ND1] whose sum is SN, prints each
+/// one when Sol = 1 (after a header), and leaves ns, ndif and NS[1..ND1].
+/// Runs the fast engine, or the pattern walk when recherche_par_parcours.
+void enumeration();
+
+/// The pattern walk, as the search is defined: every pattern between the
+/// start and the stop patterns, one suiv3 step at a time.
+/// Cost: up to 2^ND1 patterns.
+void parcours();
+
+/// One step of the walk: Term becomes the pattern whose value is one less;
+/// K = 0 when that is the stop pattern Term1, or when Term had no flag set.
+/// Returns 1.
+int suiv3();
+
+/// The fast engine: the same output and counts as parcours, visiting only
+/// what can still lead to a solution.
+void recherche_rapide();
+
+/// The report (count and distribution by number of terms) and the reset of
+/// the working lists to their start-up length.
+void rapport();
