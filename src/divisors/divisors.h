@@ -8,6 +8,10 @@
 /// i = 1. Always returns 1.
 int Suiv();
 
+/// Suiv by trial division alone: each odd candidate after the last prime is
+/// divided by the primes of the table up to its square root.
+int Suiv_par_essais();
+
 /// Factorises S into Nfact[1..nf], Nexpo[1..nf] (ascending primes, their
 /// exponents), growing the prime table as trial division needs it. Leaves
 /// S = 1. A negative S (a wrapped answer) is taken as one factor. Returns 1.

@@ -1,0 +1,20 @@
+// Fast primality test and prime factorisation of 64-bit integers.
+//
+// Self-contained: uses none of the shared program state. Trial division by the
+// primes below 1000, then Miller–Rabin (deterministic below 2^64) and
+// Pollard–Brent rho in Montgomery arithmetic for what remains.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+/// True when n is prime. Deterministic for every n < 2^64: trial division by
+/// the primes below 1000, then Miller–Rabin with the seven bases 2, 325, 9375,
+/// 28178, 450775, 9780504, 1795265022. 0 and 1 are not prime.
+bool est_premier(std::uint64_t n);
+
+/// The prime factors of n, with multiplicity, in ascending order (their
+/// product is n). Meant for n without small factors, but correct for every
+/// n >= 2; returns an empty list for n < 2. Deterministic, and always
+/// terminates; well under a millisecond on average for n < 2^63.
+std::vector<std::uint64_t> facteurs_premiers(std::uint64_t n);

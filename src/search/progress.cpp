@@ -1,0 +1,56 @@
+#include "search/progress.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// true when standard output and standard error are the same terminal.
+bool meme_terminal() {
+    struct stat sortie {}, erreurs {};
+    if (!::isatty(1) || ::fstat(1, &sortie) != 0 || ::fstat(2, &erreurs) != 0) return false;
+    return sortie.st_rdev == erreurs.st_rdev;
+}
+
+void ecrire_erreur(const char* texte, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(2, texte, n);
+        if (w <= 0) return;  // progress is a courtesy: never insist
+        texte += w;
+        n -= static_cast<std::size_t>(w);
+    }
+}
+
+}  // namespace
+
+Avancement::Avancement(bool affiche_solutions) {
+    actif_ = ::isatty(2) && !(affiche_solutions && meme_terminal());
+    debut_ = dernier_ = std::chrono::steady_clock::now();
+}
+
+Avancement::~Avancement() {
+    if (!affiche_) return;
+    char blanc[72];
+    std::memset(blanc, ' ', sizeof blanc);
+    blanc[0] = '\r';
+    blanc[sizeof blanc - 1] = '\r';
+    ecrire_erreur(blanc, sizeof blanc);
+}
+
+void Avancement::montrer(double part, std::uint64_t solutions) {
+    if (!actif_) return;
+    const auto maintenant = std::chrono::steady_clock::now();
+    const double ecoule = std::chrono::duration<double>(maintenant - debut_).count();
+    if (ecoule < 1.0) return;
+    if (affiche_ && std::chrono::duration<double>(maintenant - dernier_).count() < 0.25) return;
+    dernier_ = maintenant;
+    affiche_ = true;
+    part = part < 0 ? 0 : part > 1 ? 1 : part;
+    char ligne[72];
+    const int n = std::snprintf(ligne, sizeof ligne, "\r  recherche : %5.1f %%, %llu solutions, %.0f s   ",
+                                100.0 * part, static_cast<unsigned long long>(solutions), ecoule);
+    if (n > 0) ecrire_erreur(ligne, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof ligne - 1));
+}
