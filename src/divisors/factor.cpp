@@ -4,11 +4,15 @@
 // Writes: nf, Nfact[1..nf], Nexpo[1..nf] (grown by one element per factor),
 //         S (1 on return), S1, k (index of the last trial prime), Npk, rS,
 //         reste, f, expo, i (1, as Suiv requires).
-// Cost: one trial division per prime up to the square root of what remains.
+// Cost: one trial division per prime up to the square root of what remains,
+// for trial primes up to 2^17; what still needs larger ones then has no
+// factor below 2^17 and is split by Miller-Rabin and Pollard-Brent in well
+// under a millisecond, instead of hours of trial division.
 #include <cmath>
 #include <limits>
 
 #include "divisors/divisors.h"
+#include "divisors/large_factor.h"
 #include "state/state.h"
 
 namespace {
@@ -26,6 +30,24 @@ void nouveau_facteur(Integer p) {
     Nexpo.push_back(0);
     Nfact.push_back(0);
     Nfact[nf] = p;
+}
+
+// Trial primes go up to this; past it, what remains is split otherwise.
+constexpr Integer borne_essais = Integer{1} << 17;
+
+// S has no prime factor below the current trial prime and is at least its
+// square: its prime factors, ascending, end the factorisation.
+void facteurs_restants() {
+    const std::vector<std::uint64_t> facteurs = facteurs_premiers(static_cast<std::uint64_t>(S));
+    for (std::size_t q = 0; q < facteurs.size(); ++q) {
+        const Integer p = static_cast<Integer>(facteurs[q]);
+        if (q == 0 || facteurs[q - 1] != facteurs[q]) {
+            nouveau_facteur(p);
+            Nexpo[nf] = 0;
+        }
+        ++Nexpo[nf];
+    }
+    S = 1;
 }
 
 }  // namespace
@@ -50,6 +72,9 @@ int decomp() {
             S1 = S;
             Nexpo[nf] = 1;
             S = 1;
+        } else if (Npk > borne_essais) {
+            facteurs_restants();
+            reste = 1;
         }
         while (reste == 0) {
             S /= p;

@@ -20,12 +20,16 @@
 //
 // Exactness: a cell counts subsets of m elements among n', at most
 // C(n', m) <= C(n', min(M, n'/2)) with M the largest number of terms, so
-// cells of that many bits never wrap. One word (uint64), two (unsigned
-// __int128) or more, with the inner loop compiled for each width.
+// cells of that many 64-bit words never wrap. Word i of every cell lives in
+// plane i (one array of all the cells per word), and each row keeps an upper
+// bound of its counts: a row whose counts fit in one word is updated on the
+// low plane alone (plain 64-bit additions, four at a time), in two words with
+// one carry, and so on; the high planes of the small rows are never touched.
 #include "search/counting.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -55,7 +59,8 @@ struct Plan {
 /// Bytes for the table with cells of `mots` words and its side arrays.
 u128 octets_plan(const Plan& p, std::size_t mots) {
     if (!p.table) return 0;
-    return p.cellules * mots * 8 + (static_cast<u128>(p.cible) + 2) * 8 +
+    // The cells, the row offsets, the row bounds, the prefix sums.
+    return p.cellules * mots * 8 + (static_cast<u128>(p.cible) + 2) * 16 +
            static_cast<u128>(p.pre.size()) * sizeof(i128);
 }
 
@@ -103,43 +108,79 @@ Plan planifier(const std::int64_t* d, std::size_t n, std::int64_t T) {
     return p;
 }
 
-/// dst[0..nb) += src[0..nb), cells of LL words (LL = 0: `mots` words).
-template <std::size_t LL>
-inline void ajouter(std::uint64_t* __restrict dst, const std::uint64_t* __restrict src,
-                    std::size_t nb, std::size_t mots) {
-    if constexpr (LL == 1) {
-        for (std::size_t c = 0; c < nb; ++c) dst[c] += src[c];
-    } else if constexpr (LL == 2) {
+typedef std::uint64_t v4u64 __attribute__((vector_size(32)));
+
+/// Cells of one word: dst[0..nb) += src[0..nb), four at a time.
+inline void ajouter_1(std::uint64_t* __restrict dst, const std::uint64_t* __restrict src,
+                      std::size_t nb) {
+    std::size_t c = 0;
+    for (; c + 4 <= nb; c += 4) {
+        v4u64 x, y;
+        std::memcpy(&x, dst + c, sizeof x);
+        std::memcpy(&y, src + c, sizeof y);
+        x += y;
+        std::memcpy(dst + c, &x, sizeof x);
+    }
+    for (; c < nb; ++c) dst[c] += src[c];
+}
+
+/// Cells of two words, low words at +0, high words at +plan (the next plane).
+inline void ajouter_2(std::uint64_t* __restrict dst, const std::uint64_t* __restrict src,
+                      std::size_t nb, std::size_t plan) {
+    std::uint64_t* __restrict dh = dst + plan;
+    const std::uint64_t* __restrict sh = src + plan;
+    for (std::size_t c = 0; c < nb; ++c) {
+        const std::uint64_t lo = dst[c] + src[c];
+        dh[c] += sh[c] + (lo < src[c] ? 1 : 0);
+        dst[c] = lo;
+    }
+}
+
+/// Cells of w >= 3 words, one plane after the other, the carries of each
+/// cell kept in `retenues` (nb entries).
+inline void ajouter_n(std::uint64_t* __restrict dst, const std::uint64_t* __restrict src,
+                      std::size_t nb, std::size_t plan, std::size_t w,
+                      std::uint64_t* __restrict retenues) {
+    for (std::size_t c = 0; c < nb; ++c) {
+        const std::uint64_t lo = dst[c] + src[c];
+        retenues[c] = lo < src[c] ? 1 : 0;
+        dst[c] = lo;
+    }
+    for (std::size_t i = 1; i < w; ++i) {
+        std::uint64_t* __restrict d = dst + i * plan;
+        const std::uint64_t* __restrict s = src + i * plan;
         for (std::size_t c = 0; c < nb; ++c) {
-            u128 x, y;
-            std::memcpy(&x, dst + 2 * c, 16);
-            std::memcpy(&y, src + 2 * c, 16);
-            x += y;
-            std::memcpy(dst + 2 * c, &x, 16);
-        }
-    } else {
-        const std::size_t w = LL != 0 ? LL : mots;
-        for (std::size_t c = 0; c < nb; ++c, dst += w, src += w) {
-            std::uint64_t retenue = 0;
-            for (std::size_t i = 0; i < w; ++i) {
-                const u128 somme = static_cast<u128>(dst[i]) + src[i] + retenue;
-                dst[i] = static_cast<std::uint64_t>(somme);
-                retenue = static_cast<std::uint64_t>(somme >> 64);
-            }
+            const u128 somme = static_cast<u128>(d[c]) + s[c] + retenues[c];
+            d[c] = static_cast<std::uint64_t>(somme);
+            retenues[c] = static_cast<std::uint64_t>(somme >> 64);
         }
     }
 }
 
-/// Fills the table: tab holds p.cellules cells of `mots` words, all 0;
-/// off[s] is the first cell of row s, off[cible + 1] the end.
-template <std::size_t LL>
-void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots,
-             const std::vector<std::uint64_t>& off, AvancementComptage avancement,
-             void* contexte) {
-    const std::size_t w = LL != 0 ? LL : mots;
+/// Words needed for values up to the bound b (b >= every value), at most
+/// `mots` (always enough, see the header of this file).
+inline std::size_t largeur(double b, std::size_t mots) {
+    if (b < 0x1p64) return 1;
+    if (b < 0x1p128 || mots <= 2) return std::min<std::size_t>(2, mots);
+    if (!(b < std::numeric_limits<double>::infinity())) return mots;
+    return std::min(mots, static_cast<std::size_t>(std::ilogb(b)) / 64 + 1);
+}
+
+/// Fills the table. Cell c, word i is tab[i * plan + c], for i < mots, with
+/// plan the number of cells; all 0 on entry. off[s] is the first cell of row
+/// s, off[cible + 1] the end. Each row keeps an upper bound of its counts
+/// (the number of subsets of any size with that sum, rounded up), and only
+/// the words that bound can reach are added; `force` adds all of them.
+void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots, bool force,
+             const std::vector<std::uint64_t>& off, std::vector<double>& borne,
+             AvancementComptage avancement, void* contexte) {
+    const std::size_t plan = static_cast<std::size_t>(p.cellules);
     const std::int64_t cible = p.cible;
     const i128* pre = p.pre.data();
     const std::uint64_t* o = off.data();
+    double* bo = borne.data();
+    std::vector<std::uint64_t> retenues(mots >= 3 ? p.m_max + 1 : 0);
+    constexpr double arrondi = 1 + 0x1p-40;  // rounds each bound sum up
 
     // Work of each element, roughly, for the progress shares.
     std::vector<double> travail;
@@ -160,6 +201,7 @@ void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots,
     bool appele = false;
 
     tab[0] = 1;  // the empty subset: sum 0, 0 terms
+    bo[0] = 1;
     for (std::size_t k = 0; k < p.ne; ++k) {
         const std::int64_t x = p.e[k];
         const i128 hi128 = std::min<i128>(cible, pre[k + 1]);
@@ -181,9 +223,18 @@ void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots,
             const std::size_t b = std::min<std::size_t>(
                 {static_cast<std::size_t>(o[us + 1] - o[us] - 1),
                  static_cast<std::size_t>(o[uv + 1] - o[uv]), kmax});
-            if (a > b) continue;
+            if (a > b || bo[uv] == 0) continue;
             const std::size_t nb = b - a + 1;
-            ajouter<LL>(tab + (o[us] + a) * w, tab + (o[uv] + a - 1) * w, nb, w);
+            bo[us] = (bo[us] + bo[uv]) * arrondi;
+            std::uint64_t* dst = tab + o[us] + a;
+            const std::uint64_t* src = tab + o[uv] + a - 1;
+            const std::size_t w = force ? mots : largeur(bo[us], mots);
+            if (w == 1)
+                ajouter_1(dst, src, nb);
+            else if (w == 2)
+                ajouter_2(dst, src, nb, plan);
+            else
+                ajouter_n(dst, src, nb, plan, w, retenues.data());
             if (avancement != nullptr && (compteur += nb) >= cellules_par_rapport) {
                 compteur = 0;
                 const double fait =
@@ -199,8 +250,12 @@ void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots,
     if (appele) avancement(1.0, contexte);
 }
 
+struct Liberer {
+    void operator()(std::uint64_t* q) const { std::free(q); }
+};
+
 bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t mots,
-             std::vector<Compte>& par_termes, AvancementComptage avancement,
+             bool force, std::vector<Compte>& par_termes, AvancementComptage avancement,
              void* contexte) {
     if (!p.table) {
         par_termes.assign(n + 1, Compte{});
@@ -220,23 +275,21 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
         }
         off[lignes] = acc;
     }
-    const std::size_t cellules = static_cast<std::size_t>(p.cellules);
-    std::unique_ptr<std::uint64_t[]> tab(new std::uint64_t[cellules * mots]());
-    switch (mots) {
-        case 1: remplir<1>(p, tab.get(), mots, off, avancement, contexte); break;
-        case 2: remplir<2>(p, tab.get(), mots, off, avancement, contexte); break;
-        case 3: remplir<3>(p, tab.get(), mots, off, avancement, contexte); break;
-        case 4: remplir<4>(p, tab.get(), mots, off, avancement, contexte); break;
-        default: remplir<0>(p, tab.get(), mots, off, avancement, contexte); break;
-    }
+    std::vector<double> borne(lignes, 0.0);
+    const std::size_t plan = static_cast<std::size_t>(p.cellules);
+    // calloc: the pages of high words that no count reaches stay untouched.
+    std::unique_ptr<std::uint64_t, Liberer> tab(
+        static_cast<std::uint64_t*>(std::calloc(plan * mots, sizeof(std::uint64_t))));
+    if (!tab) return false;
+    remplir(p, tab.get(), mots, force, off, borne, avancement, contexte);
+
     std::vector<Compte> resultat(n + 1);
-    const std::uint64_t* ligne = tab.get() + off[lignes - 1] * mots;
+    const std::size_t ligne = off[lignes - 1];
     for (std::size_t m = 0; m <= p.m_max; ++m) {
-        const std::uint64_t* c = ligne + m * mots;
-        std::size_t l = mots;
-        while (l > 0 && c[l - 1] == 0) --l;
-        Compte& r = resultat[p.complement ? p.ne - m : m];
-        r.mots.assign(c, c + l);
+        std::vector<std::uint64_t> c(mots);
+        for (std::size_t i = 0; i < mots; ++i) c[i] = tab.get()[i * plan + ligne + m];
+        while (!c.empty() && c.back() == 0) c.pop_back();
+        resultat[p.complement ? p.ne - m : m].mots = std::move(c);
     }
     par_termes = std::move(resultat);
     return true;
@@ -248,7 +301,7 @@ bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T
                             std::size_t octets_max, std::vector<Compte>& par_termes,
                             AvancementComptage avancement, void* contexte) {
     const Plan p = planifier(d, n, T);
-    return compter(p, n, octets_max, p.mots, par_termes, avancement, contexte);
+    return compter(p, n, octets_max, p.mots, false, par_termes, avancement, contexte);
 }
 
 std::size_t octets_comptage(const std::int64_t* d, std::size_t n, std::int64_t T) {
@@ -270,7 +323,7 @@ bool compter_avec_largeur(const std::int64_t* d, std::size_t n, std::int64_t T,
                           std::size_t octets_max, std::size_t mots,
                           std::vector<Compte>& par_termes) {
     const Plan p = planifier(d, n, T);
-    return compter(p, n, octets_max, mots, par_termes, nullptr, nullptr);
+    return compter(p, n, octets_max, mots, true, par_termes, nullptr, nullptr);
 }
 
 }  // namespace comptage_detail

@@ -200,8 +200,3 @@ void recherche_rapide() {
         lister(nullptr, avancement);
     }
 }
-
-void enumeration() {
-    if (recherche_par_parcours) parcours();
-    else recherche_rapide();
-}
