@@ -18,13 +18,19 @@
 // reaching T are the complements of those reaching that difference, which
 // needs a smaller table; m terms there are n' - m terms here.
 //
-// Exactness: a cell counts subsets of m elements among n', at most
-// C(n', m) <= C(n', min(M, n'/2)) with M the largest number of terms, so
-// cells of that many 64-bit words never wrap. Word i of every cell lives in
-// plane i (one array of all the cells per word), and each row keeps an upper
-// bound of its counts: a row whose counts fit in one word is updated on the
-// low plane alone (plain 64-bit additions, four at a time), in two words with
-// one carry, and so on; the high planes of the small rows are never touched.
+// Exactness: cells have a fixed number of 64-bit words, enough for any count
+// they can hold, so they never wrap. Two bounds of a cell of row s with m
+// terms: C(n', m) <= C(n', min(M, n'/2)), M the largest number of terms; and
+// B(s), the number of subsets of any size with sum s that the updates can
+// form, got by a first pass of the same sweep over one number per row
+// (rounded up, in floating point). The width is the smaller of the two.
+//
+// Layout: word i of every cell lives in plane i (one array of all the cells
+// per word), and each row keeps B(s) as it grows: a row whose counts still
+// fit in one word is updated on the low plane alone (plain 64-bit additions,
+// two per SSE2 instruction), in two words with one carry, and so on; the
+// high planes of the rows with small counts are never touched.
+
 #include "search/counting.h"
 
 #include <algorithm>
@@ -38,11 +44,16 @@ namespace {
 
 __extension__ typedef unsigned __int128 u128;
 __extension__ typedef __int128 i128;
+typedef std::uint64_t v2u64 __attribute__((vector_size(16)));
 
 /// Share of the work between two calls of the progress callback, in cells.
 constexpr std::uint64_t cellules_par_rapport = std::uint64_t{1} << 22;
 
-/// Everything decided before the table is built.
+/// Above this many bytes for a one-word table, octets_comptage does not run
+/// the bound pass and answers with the binomial width.
+constexpr u128 octets_sans_passe = u128{1} << 40;
+
+/// Everything decided before any table is built.
 struct Plan {
     bool table = false;        ///< false: every count is 0, no table needed
     const std::int64_t* e = nullptr;  ///< the elements that matter, ascending
@@ -53,30 +64,31 @@ struct Plan {
     std::vector<i128> pre;     ///< pre[j]: sum of the j smallest, j <= n'
     std::size_t m_max = 0;     ///< largest number of terms with sum <= cible
     u128 cellules = 0;         ///< cells of the table
-    std::size_t mots = 0;      ///< 64-bit words per cell needed
+    std::size_t mots_binome = 0;  ///< words per cell by the binomial bound
 };
 
 /// Bytes for the table with cells of `mots` words and its side arrays.
 u128 octets_plan(const Plan& p, std::size_t mots) {
     if (!p.table) return 0;
-    // The cells, the row offsets, the row bounds, the prefix sums.
+    // The cells, the row offsets and the row bounds, the prefix sums.
     return p.cellules * mots * 8 + (static_cast<u128>(p.cible) + 2) * 16 +
            static_cast<u128>(p.pre.size()) * sizeof(i128);
 }
 
+std::size_t en_size_t(u128 x) {
+    return x > std::numeric_limits<std::size_t>::max() ? std::numeric_limits<std::size_t>::max()
+                                                       : static_cast<std::size_t>(x);
+}
+
 Plan planifier(const std::int64_t* d, std::size_t n, std::int64_t T) {
     Plan p;
-    if (T < 0 || n == 0) {
-        p.table = T == 0;  // the empty subset alone
-        if (!p.table) return p;
-    }
+    if (T < 0 || (n == 0 && T > 0)) return p;  // nothing reaches T
     p.e = d;
-    p.ne = T < 0 ? 0 : static_cast<std::size_t>(std::upper_bound(d, d + n, T) - d);
+    p.ne = n == 0 ? 0 : static_cast<std::size_t>(std::upper_bound(d, d + n, T) - d);
     p.pre.assign(p.ne + 1, 0);
     for (std::size_t j = 0; j < p.ne; ++j) p.pre[j + 1] = p.pre[j] + d[j];
     p.total = p.pre[p.ne];
     if (p.total < T) {
-        p.table = false;
         p.pre.clear();
         return p;
     }
@@ -90,7 +102,7 @@ Plan planifier(const std::int64_t* d, std::size_t n, std::int64_t T) {
     std::size_t m = 0;
     while (m < p.ne && p.pre[m + 1] <= p.cible) ++m;
     p.m_max = m;
-    // Cells: rows s in [pre[j], pre[j+1] - 1] hold j + 1 cells.
+    // Cells: the rows s in [pre[j], pre[j+1] - 1] hold j + 1 cells.
     u128 cellules = 0;
     for (std::size_t j = 0; j <= m; ++j) {
         const i128 debut = p.pre[j];
@@ -98,58 +110,94 @@ Plan planifier(const std::int64_t* d, std::size_t n, std::int64_t T) {
         if (fin >= debut) cellules += static_cast<u128>(fin - debut + 1) * (j + 1);
     }
     p.cellules = cellules;
-    // Width: log2 C(n', h), h = min(M, n'/2), with half a bit of margin
-    // for the rounding of the sum (far below 1e-6 bit).
+    // log2 C(n', h), h = min(M, n'/2), with half a bit of margin for the
+    // rounding of the sum (which stays far below 1e-6 bit).
     const std::size_t h = std::min(m, p.ne / 2);
     double log2c = 0;
     for (std::size_t i = 1; i <= h; ++i)
         log2c += std::log2(static_cast<double>(p.ne - h + i)) - std::log2(static_cast<double>(i));
-    p.mots = static_cast<std::size_t>((log2c + 0.5) / 64) + 1;
+    p.mots_binome = static_cast<std::size_t>((log2c + 0.5) / 64) + 1;
     return p;
 }
 
-typedef std::uint64_t v4u64 __attribute__((vector_size(32)));
+/// Words needed for every value up to the bound b, at most `plafond`.
+inline std::size_t largeur(double b, std::size_t plafond) {
+    if (b < 0x1p64) return 1;
+    if (b < 0x1p128 || plafond <= 2) return std::min<std::size_t>(2, plafond);
+    if (!(b < std::numeric_limits<double>::infinity())) return plafond;
+    // b < 2^(ilogb(b) + 1) <= 2^(64 w)
+    return std::min(plafond, static_cast<std::size_t>(std::ilogb(b)) / 64 + 1);
+}
 
-/// Cells of one word: dst[0..nb) += src[0..nb), four at a time.
+/// Cells of one word: dst[0..nb) += src[0..nb).
 inline void ajouter_1(std::uint64_t* __restrict dst, const std::uint64_t* __restrict src,
                       std::size_t nb) {
     std::size_t c = 0;
     for (; c + 4 <= nb; c += 4) {
-        v4u64 x, y;
-        std::memcpy(&x, dst + c, sizeof x);
-        std::memcpy(&y, src + c, sizeof y);
-        x += y;
-        std::memcpy(dst + c, &x, sizeof x);
+        v2u64 x0, x1, y0, y1;
+        std::memcpy(&x0, dst + c, 16);
+        std::memcpy(&x1, dst + c + 2, 16);
+        std::memcpy(&y0, src + c, 16);
+        std::memcpy(&y1, src + c + 2, 16);
+        x0 += y0;
+        x1 += y1;
+        std::memcpy(dst + c, &x0, 16);
+        std::memcpy(dst + c + 2, &x1, 16);
     }
     for (; c < nb; ++c) dst[c] += src[c];
 }
 
-/// Cells of two words, low words at +0, high words at +plan (the next plane).
+/// The carry out of x + y (+ a carry in) that gave `somme`, as 0 or 1 in
+/// each lane: the majority of the top bits of x, y and not somme.
+inline v2u64 retenue_de(v2u64 x, v2u64 y, v2u64 somme) {
+    return ((x & y) | ((x | y) & ~somme)) >> 63;
+}
+
+/// Cells of two words, the low words at +0, the high ones one plane further.
 inline void ajouter_2(std::uint64_t* __restrict dst, const std::uint64_t* __restrict src,
                       std::size_t nb, std::size_t plan) {
     std::uint64_t* __restrict dh = dst + plan;
     const std::uint64_t* __restrict sh = src + plan;
-    for (std::size_t c = 0; c < nb; ++c) {
+    std::size_t c = 0;
+    for (; c + 2 <= nb; c += 2) {
+        v2u64 x, y, xh, yh;
+        std::memcpy(&x, dst + c, 16);
+        std::memcpy(&y, src + c, 16);
+        std::memcpy(&xh, dh + c, 16);
+        std::memcpy(&yh, sh + c, 16);
+        const v2u64 lo = x + y;
+        xh += yh + retenue_de(x, y, lo);
+        std::memcpy(dst + c, &lo, 16);
+        std::memcpy(dh + c, &xh, 16);
+    }
+    for (; c < nb; ++c) {
         const std::uint64_t lo = dst[c] + src[c];
         dh[c] += sh[c] + (lo < src[c] ? 1 : 0);
         dst[c] = lo;
     }
 }
 
-/// Cells of w >= 3 words, one plane after the other, the carries of each
-/// cell kept in `retenues` (nb entries).
+/// Cells of w >= 3 words, one plane after the other, the carry of each cell
+/// kept in `retenues` (nb entries, any content on entry).
 inline void ajouter_n(std::uint64_t* __restrict dst, const std::uint64_t* __restrict src,
                       std::size_t nb, std::size_t plan, std::size_t w,
                       std::uint64_t* __restrict retenues) {
-    for (std::size_t c = 0; c < nb; ++c) {
-        const std::uint64_t lo = dst[c] + src[c];
-        retenues[c] = lo < src[c] ? 1 : 0;
-        dst[c] = lo;
-    }
-    for (std::size_t i = 1; i < w; ++i) {
+    std::fill(retenues, retenues + nb, 0);
+    for (std::size_t i = 0; i < w; ++i) {
         std::uint64_t* __restrict d = dst + i * plan;
         const std::uint64_t* __restrict s = src + i * plan;
-        for (std::size_t c = 0; c < nb; ++c) {
+        std::size_t c = 0;
+        for (; c + 2 <= nb; c += 2) {
+            v2u64 x, y, r;
+            std::memcpy(&x, d + c, 16);
+            std::memcpy(&y, s + c, 16);
+            std::memcpy(&r, retenues + c, 16);
+            const v2u64 somme = x + y + r;
+            r = retenue_de(x, y, somme);
+            std::memcpy(d + c, &somme, 16);
+            std::memcpy(retenues + c, &r, 16);
+        }
+        for (; c < nb; ++c) {
             const u128 somme = static_cast<u128>(d[c]) + s[c] + retenues[c];
             d[c] = static_cast<std::uint64_t>(somme);
             retenues[c] = static_cast<std::uint64_t>(somme >> 64);
@@ -157,35 +205,50 @@ inline void ajouter_n(std::uint64_t* __restrict dst, const std::uint64_t* __rest
     }
 }
 
-/// Words needed for values up to the bound b (b >= every value), at most
-/// `mots` (always enough, see the header of this file).
-inline std::size_t largeur(double b, std::size_t mots) {
-    if (b < 0x1p64) return 1;
-    if (b < 0x1p128 || mots <= 2) return std::min<std::size_t>(2, mots);
-    if (!(b < std::numeric_limits<double>::infinity())) return mots;
-    return std::min(mots, static_cast<std::size_t>(std::ilogb(b)) / 64 + 1);
+/// Row offsets, in cells: row s starts at off[s] and holds jmax(s) + 1
+/// cells; off[cible + 1] is the number of cells.
+std::vector<std::uint64_t> decalages(const Plan& p) {
+    const std::size_t lignes = static_cast<std::size_t>(p.cible) + 1;
+    std::vector<std::uint64_t> off(lignes + 1);
+    std::size_t jm = 0;
+    std::uint64_t acc = 0;
+    for (std::size_t s = 0; s < lignes; ++s) {
+        while (jm < p.ne && p.pre[jm + 1] <= static_cast<i128>(s)) ++jm;
+        off[s] = acc;
+        acc += jm + 1;
+    }
+    off[lignes] = acc;
+    return off;
 }
 
-/// Fills the table. Cell c, word i is tab[i * plan + c], for i < mots, with
-/// plan the number of cells; all 0 on entry. off[s] is the first cell of row
-/// s, off[cible + 1] the end. Each row keeps an upper bound of its counts
-/// (the number of subsets of any size with that sum, rounded up), and only
-/// the words that bound can reach are added; `force` adds all of them.
-void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots, bool force,
-             const std::vector<std::uint64_t>& off, std::vector<double>& borne,
-             AvancementComptage avancement, void* contexte) {
+/// Where the cells go, for the sweep that fills them.
+struct Table {
+    std::uint64_t* tab = nullptr;  ///< cell c, word i: tab[i * plan + c], all 0 on entry
+    std::size_t mots = 0;          ///< words per cell
+    bool force = false;            ///< add every word of every cell
+    AvancementComptage avancement = nullptr;
+    void* contexte = nullptr;
+};
+
+/// The sweep: every element in ascending order, the rows of its window with
+/// the sums descending. borne[s] (all 0 on entry) ends as the bound B(s).
+/// With a table, the cells are updated too, on the words borne allows.
+template <bool AVEC_TABLE>
+void balayer(const Plan& p, const std::vector<std::uint64_t>& off, std::vector<double>& borne,
+             const Table& t) {
     const std::size_t plan = static_cast<std::size_t>(p.cellules);
     const std::int64_t cible = p.cible;
     const i128* pre = p.pre.data();
     const std::uint64_t* o = off.data();
     double* bo = borne.data();
-    std::vector<std::uint64_t> retenues(mots >= 3 ? p.m_max + 1 : 0);
-    constexpr double arrondi = 1 + 0x1p-40;  // rounds each bound sum up
+    constexpr double arrondi = 1 + 0x1p-40;  // rounds each sum of bounds up
+    std::vector<std::uint64_t> retenues(AVEC_TABLE && t.mots >= 3 ? p.m_max + 1 : 0);
 
     // Work of each element, roughly, for the progress shares.
+    const bool rapports = AVEC_TABLE && t.avancement != nullptr;
     std::vector<double> travail;
     double travail_total = 0;
-    if (avancement != nullptr) {
+    if (rapports) {
         travail.assign(p.ne, 0);
         for (std::size_t k = 0; k < p.ne; ++k) {
             const i128 hi = std::min<i128>(cible, pre[k + 1]);
@@ -200,7 +263,7 @@ void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots, bool force,
     std::uint64_t compteur = 0;
     bool appele = false;
 
-    tab[0] = 1;  // the empty subset: sum 0, 0 terms
+    if (AVEC_TABLE) t.tab[0] = 1;  // the empty subset: sum 0, 0 terms
     bo[0] = 1;
     for (std::size_t k = 0; k < p.ne; ++k) {
         const std::int64_t x = p.e[k];
@@ -218,76 +281,93 @@ void remplir(const Plan& p, std::uint64_t* tab, std::size_t mots, bool force,
         for (std::int64_t s = hi; s >= lo; --s) {
             const std::int64_t v = s - x;
             while (j > 0 && avant - pre[k - j + 1] >= v) --j;
-            const std::size_t a = j + 1;
             const std::size_t us = static_cast<std::size_t>(s), uv = static_cast<std::size_t>(v);
+            if (bo[uv] == 0) continue;  // no subset has the sum s - x yet
+            // Terms m in [a, b] receive the cells m - 1 of row s - x.
+            const std::size_t a = j + 1;
             const std::size_t b = std::min<std::size_t>(
                 {static_cast<std::size_t>(o[us + 1] - o[us] - 1),
                  static_cast<std::size_t>(o[uv + 1] - o[uv]), kmax});
-            if (a > b || bo[uv] == 0) continue;
-            const std::size_t nb = b - a + 1;
+            if (a > b) continue;
             bo[us] = (bo[us] + bo[uv]) * arrondi;
-            std::uint64_t* dst = tab + o[us] + a;
-            const std::uint64_t* src = tab + o[uv] + a - 1;
-            const std::size_t w = force ? mots : largeur(bo[us], mots);
-            if (w == 1)
-                ajouter_1(dst, src, nb);
-            else if (w == 2)
-                ajouter_2(dst, src, nb, plan);
-            else
-                ajouter_n(dst, src, nb, plan, w, retenues.data());
-            if (avancement != nullptr && (compteur += nb) >= cellules_par_rapport) {
-                compteur = 0;
-                const double fait =
-                    travail_fait + static_cast<double>(hi - s + 1) *
-                                       static_cast<double>(std::min(kmax, p.m_max));
-                dernier = std::max(dernier, std::min(1.0, fait / travail_total));
-                avancement(dernier, contexte);
-                appele = true;
+            if constexpr (AVEC_TABLE) {
+                const std::size_t nb = b - a + 1;
+                std::uint64_t* dst = t.tab + o[us] + a;
+                const std::uint64_t* src = t.tab + o[uv] + a - 1;
+                const std::size_t w = t.force ? t.mots : largeur(bo[us], t.mots);
+                if (w == 1)
+                    ajouter_1(dst, src, nb);
+                else if (w == 2)
+                    ajouter_2(dst, src, nb, plan);
+                else
+                    ajouter_n(dst, src, nb, plan, w, retenues.data());
+                if (rapports && (compteur += nb) >= cellules_par_rapport) {
+                    compteur = 0;
+                    const double fait =
+                        travail_fait + static_cast<double>(hi - s + 1) *
+                                           static_cast<double>(std::min(kmax, p.m_max));
+                    dernier = std::max(dernier, std::min(1.0, fait / travail_total));
+                    t.avancement(dernier, t.contexte);
+                    appele = true;
+                }
             }
         }
-        if (avancement != nullptr) travail_fait += travail[k];
+        if (rapports) travail_fait += travail[k];
     }
-    if (appele) avancement(1.0, contexte);
+    if (appele) t.avancement(1.0, t.contexte);
+}
+
+/// Words per cell: the smaller of the binomial width and the width of the
+/// largest bound B(s) (one bound pass, skipped when one word is certain).
+/// off and borne are the arrays of the sweep; borne is left all 0.
+std::size_t mots_necessaires(const Plan& p, const std::vector<std::uint64_t>& off,
+                             std::vector<double>& borne) {
+    if (p.mots_binome <= 1) return 1;
+    balayer<false>(p, off, borne, Table{});
+    const double b = *std::max_element(borne.begin(), borne.end());
+    std::fill(borne.begin(), borne.end(), 0.0);
+    return largeur(b, p.mots_binome);
 }
 
 struct Liberer {
     void operator()(std::uint64_t* q) const { std::free(q); }
 };
 
-bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t mots,
-             bool force, std::vector<Compte>& par_termes, AvancementComptage avancement,
-             void* contexte) {
+/// The whole count; mots_forces = 0 chooses the width, otherwise every word
+/// of cells of that width is added (false when it is too narrow).
+bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t mots_forces,
+             std::vector<Compte>& par_termes, AvancementComptage avancement, void* contexte) {
     if (!p.table) {
         par_termes.assign(n + 1, Compte{});
         return true;
     }
-    if (mots < p.mots || octets_plan(p, mots) > octets_max) return false;
-    const std::size_t lignes = static_cast<std::size_t>(p.cible) + 1;
-    // Row offsets, in cells: row s holds jmax(s) + 1 cells.
-    std::vector<std::uint64_t> off(lignes + 1);
-    {
-        std::size_t jm = 0;
-        std::uint64_t acc = 0;
-        for (std::size_t s = 0; s < lignes; ++s) {
-            while (jm < p.ne && p.pre[jm + 1] <= static_cast<i128>(s)) ++jm;
-            off[s] = acc;
-            acc += jm + 1;
-        }
-        off[lignes] = acc;
-    }
-    std::vector<double> borne(lignes, 0.0);
+    if (octets_plan(p, std::max<std::size_t>(1, mots_forces)) > octets_max) return false;
+    const std::vector<std::uint64_t> off = decalages(p);
+    std::vector<double> borne(off.size() - 1, 0.0);
+    const std::size_t besoin = mots_necessaires(p, off, borne);
+    if (mots_forces != 0 && mots_forces < besoin) return false;
+    const std::size_t mots = mots_forces != 0 ? mots_forces : besoin;
+    if (octets_plan(p, mots) > octets_max) return false;
+
     const std::size_t plan = static_cast<std::size_t>(p.cellules);
-    // calloc: the pages of high words that no count reaches stay untouched.
+    // calloc: the pages of the high planes that no count reaches stay
+    // untouched.
     std::unique_ptr<std::uint64_t, Liberer> tab(
         static_cast<std::uint64_t*>(std::calloc(plan * mots, sizeof(std::uint64_t))));
     if (!tab) return false;
-    remplir(p, tab.get(), mots, force, off, borne, avancement, contexte);
+    Table t;
+    t.tab = tab.get();
+    t.mots = mots;
+    t.force = mots_forces != 0;
+    t.avancement = avancement;
+    t.contexte = contexte;
+    balayer<true>(p, off, borne, t);
 
     std::vector<Compte> resultat(n + 1);
-    const std::size_t ligne = off[lignes - 1];
+    const std::size_t ligne = off[off.size() - 2];  // row cible
     for (std::size_t m = 0; m <= p.m_max; ++m) {
         std::vector<std::uint64_t> c(mots);
-        for (std::size_t i = 0; i < mots; ++i) c[i] = tab.get()[i * plan + ligne + m];
+        for (std::size_t i = 0; i < mots; ++i) c[i] = t.tab[i * plan + ligne + m];
         while (!c.empty() && c.back() == 0) c.pop_back();
         resultat[p.complement ? p.ne - m : m].mots = std::move(c);
     }
@@ -295,35 +375,39 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
     return true;
 }
 
+/// Words per cell and bytes that compter needs with no memory limit.
+std::pair<std::size_t, u128> besoins(const Plan& p) {
+    if (!p.table) return {0, 0};
+    if (octets_plan(p, 1) > octets_sans_passe) return {p.mots_binome, octets_plan(p, p.mots_binome)};
+    const std::vector<std::uint64_t> off = decalages(p);
+    std::vector<double> borne(off.size() - 1, 0.0);
+    const std::size_t mots = mots_necessaires(p, off, borne);
+    return {mots, octets_plan(p, mots)};
+}
+
 }  // namespace
 
 bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T,
                             std::size_t octets_max, std::vector<Compte>& par_termes,
                             AvancementComptage avancement, void* contexte) {
-    const Plan p = planifier(d, n, T);
-    return compter(p, n, octets_max, p.mots, false, par_termes, avancement, contexte);
+    return compter(planifier(d, n, T), n, octets_max, 0, par_termes, avancement, contexte);
 }
 
 std::size_t octets_comptage(const std::int64_t* d, std::size_t n, std::int64_t T) {
-    const Plan p = planifier(d, n, T);
-    const u128 octets = octets_plan(p, p.mots);
-    return octets > std::numeric_limits<std::size_t>::max()
-               ? std::numeric_limits<std::size_t>::max()
-               : static_cast<std::size_t>(octets);
+    return en_size_t(besoins(planifier(d, n, T)).second);
 }
 
 namespace comptage_detail {
 
 std::size_t mots_par_cellule(const std::int64_t* d, std::size_t n, std::int64_t T) {
-    const Plan p = planifier(d, n, T);
-    return p.table ? p.mots : 0;
+    return besoins(planifier(d, n, T)).first;
 }
 
 bool compter_avec_largeur(const std::int64_t* d, std::size_t n, std::int64_t T,
                           std::size_t octets_max, std::size_t mots,
                           std::vector<Compte>& par_termes) {
-    const Plan p = planifier(d, n, T);
-    return compter(p, n, octets_max, mots, true, par_termes, nullptr, nullptr);
+    if (mots == 0) return false;
+    return compter(planifier(d, n, T), n, octets_max, mots, par_termes, nullptr, nullptr);
 }
 
 }  // namespace comptage_detail

@@ -1,0 +1,192 @@
+// Timings of the stages of one calculation, each working on the program-wide
+// state (state/state.h) as the program runs them: the factorisation (decomp),
+// the divisor list, and the fast search with its bounds stage before it.
+// Everything the stages print goes to a console that drops its bytes.
+// Linked with benchmark_main.
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "dialogue/console.h"
+#include "divisors/divisors.h"
+#include "search/search.h"
+#include "state/state.h"
+
+namespace {
+
+constexpr Integer k2_63_moins_1 = 9223372036854775807;          // 7^2*73*127*337*92737*649657
+constexpr Integer kPremierSous2_63 = 9223372036854775783;       // the largest prime < 2^63
+constexpr Integer kBeaucoupDeDiviseurs = 8976124847866176000;   // 153,600 divisors
+
+// Bytes the stages have printed, and dropped.
+std::uint64_t octets_jetes = 0;
+
+bool jeter(const char*, std::size_t n) {
+    octets_jetes += n;
+    return true;
+}
+
+// The console of the process, except that what is written is dropped.
+void brancher_puits() {
+    Branchements b = branchements_du_processus();
+    b.ecrire = jeter;
+    brancher_console(b);
+}
+
+// The state at the start of the program, prime table seeded as the driver
+// does, and N (and S, S1) set to `valeur` as calcul leaves them before decomp.
+void demarrer(Integer valeur) {
+    reset_to_startup();
+    Nprem[1] = 2;
+    Nprem[2] = 3;
+    np = 2;
+    S = S1 = N = valeur;
+    SN = N;
+    ns = Compte{};
+    ndif = 0;
+    ND1 = 0;
+    i = 1;
+    ndec = 0;
+}
+
+// "p^e * q * ..." from Nfact[1..nf], Nexpo[1..nf].
+std::string facteurs() {
+    std::string s;
+    for (int m = 1; m <= nf; ++m) {
+        if (m > 1) s += '*';
+        s += std::to_string(Nfact[m]);
+        if (Nexpo[m] > 1) s += '^' + std::to_string(Nexpo[m]);
+    }
+    return s;
+}
+
+// ---- Factorisation ------------------------------------------------------------
+
+// decomp from the start-up state: the prime table grows as trial division
+// needs it, as in the first calculation of a session.
+void decomp_depuis_le_demarrage(benchmark::State& state, Integer valeur) {
+    brancher_puits();
+    for (auto _ : state) {
+        state.PauseTiming();
+        demarrer(valeur);
+        state.ResumeTiming();
+        A = decomp();
+        benchmark::DoNotOptimize(A);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(facteurs());
+}
+
+// decomp with the prime table already grown by an earlier calculation of the
+// same number, as in a later calculation of the session.
+void decomp_table_deja_faite(benchmark::State& state, Integer valeur) {
+    brancher_puits();
+    demarrer(valeur);
+    A = decomp();
+    const Liste table = Nprem;
+    const Integer premiers = np;
+    for (auto _ : state) {
+        state.PauseTiming();
+        demarrer(valeur);
+        Nprem = table;
+        np = premiers;
+        state.ResumeTiming();
+        A = decomp();
+        benchmark::DoNotOptimize(A);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(facteurs());
+}
+
+void BM_Decomp_2_63_moins_1(benchmark::State& state) {
+    decomp_depuis_le_demarrage(state, k2_63_moins_1);
+}
+BENCHMARK(BM_Decomp_2_63_moins_1)->Unit(benchmark::kMicrosecond);
+
+void BM_Decomp_PremierSous2_63(benchmark::State& state) {
+    decomp_depuis_le_demarrage(state, kPremierSous2_63);
+}
+BENCHMARK(BM_Decomp_PremierSous2_63)->Unit(benchmark::kMicrosecond);
+
+void BM_Decomp_8976124847866176000(benchmark::State& state) {
+    decomp_depuis_le_demarrage(state, kBeaucoupDeDiviseurs);
+}
+BENCHMARK(BM_Decomp_8976124847866176000)->Unit(benchmark::kMicrosecond);
+
+void BM_Decomp_TableDejaFaite_2_63_moins_1(benchmark::State& state) {
+    decomp_table_deja_faite(state, k2_63_moins_1);
+}
+BENCHMARK(BM_Decomp_TableDejaFaite_2_63_moins_1)->Unit(benchmark::kMicrosecond);
+
+void BM_Decomp_TableDejaFaite_PremierSous2_63(benchmark::State& state) {
+    decomp_table_deja_faite(state, kPremierSous2_63);
+}
+BENCHMARK(BM_Decomp_TableDejaFaite_PremierSous2_63)->Unit(benchmark::kMicrosecond);
+
+// ---- Factorisation and divisor list -------------------------------------------
+
+void BM_DecompEtListe_8976124847866176000(benchmark::State& state) {
+    brancher_puits();
+    for (auto _ : state) {
+        state.PauseTiming();
+        demarrer(kBeaucoupDeDiviseurs);
+        state.ResumeTiming();
+        A = decomp();
+        liste_diviseurs();
+        benchmark::DoNotOptimize(Div.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["diviseurs"] = static_cast<double>(ND1 + 1);
+    state.SetLabel(facteurs());
+}
+BENCHMARK(BM_DecompEtListe_8976124847866176000)->Unit(benchmark::kMillisecond);
+
+// ---- The search ---------------------------------------------------------------
+
+// recherche_rapide for the target N, after decomp, liste_diviseurs and
+// bornes, which are not timed. Sol = 1 prints every solution (dropped).
+void recherche(benchmark::State& state, Integer valeur, Integer sol) {
+    brancher_puits();
+    std::uint64_t octets = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        demarrer(valeur);
+        A = decomp();
+        liste_diviseurs();
+        Sol = sol;
+        Sdif = 0;
+        SN = N;
+        ns = Compte{};
+        ndif = 0;
+        const bool chercher = bornes();
+        vider_sortie();
+        const std::uint64_t avant = octets_jetes;
+        if (!chercher) {
+            state.SkipWithError("bornes() settled the calculation: no search to time");
+            break;
+        }
+        state.ResumeTiming();
+        recherche_rapide();
+        benchmark::ClobberMemory();
+        state.PauseTiming();
+        vider_sortie();
+        octets = octets_jetes - avant;
+        state.ResumeTiming();
+    }
+    state.counters["diviseurs"] = static_cast<double>(ND1);
+    state.counters["octets_ecrits"] = static_cast<double>(octets);
+    state.SetLabel("solutions: " + ns.decimal());
+}
+
+void BM_Recherche_720_Compter(benchmark::State& state) { recherche(state, 720, 0); }
+BENCHMARK(BM_Recherche_720_Compter)->Unit(benchmark::kMicrosecond);
+
+void BM_Recherche_720_Lister(benchmark::State& state) { recherche(state, 720, 1); }
+BENCHMARK(BM_Recherche_720_Lister)->Unit(benchmark::kMillisecond);
+
+void BM_Recherche_5040_Compter(benchmark::State& state) { recherche(state, 5040, 0); }
+BENCHMARK(BM_Recherche_5040_Compter)->Unit(benchmark::kMillisecond);
+
+}  // namespace
