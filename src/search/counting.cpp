@@ -14,6 +14,13 @@
 // already added can make are touched (at least the fewest largest of them that
 // reach s, at most k + 1).
 //
+// Useful rows: after element k, row s matters only when C - s is the sum of
+// some subset of the elements after k. A backward pass over bitsets of those
+// suffix sums marks, for each element, the rows of its window that matter;
+// the large elements have few such sums (with divisors, about three rows in
+// four of their windows are skipped). Those marks are kept for the elements
+// whose windows are not all useful, within a fixed share of the memory.
+//
 // Target: when the sum of all the elements minus T is below T, the subsets
 // reaching T are the complements of those reaching that difference, which
 // needs a smaller table; m terms there are n' - m terms here.
@@ -52,6 +59,10 @@ constexpr std::uint64_t cellules_par_rapport = std::uint64_t{1} << 22;
 /// Above this many bytes for a one-word table, octets_comptage does not run
 /// the bound pass and answers with the binomial width.
 constexpr u128 octets_sans_passe = u128{1} << 40;
+
+/// The marks of useful rows take at most this share of a one-word table
+/// (and 1 MiB at least); the elements left without marks update every row.
+constexpr std::size_t part_des_marques = 4;
 
 /// Everything decided before any table is built.
 struct Plan {
@@ -205,6 +216,103 @@ inline void ajouter_n(std::uint64_t* __restrict dst, const std::uint64_t* __rest
     }
 }
 
+/// Window of the rows that element k updates: [lo, hi], empty when lo > hi.
+struct Fenetre {
+    std::int64_t lo = 1, hi = 0;
+};
+
+Fenetre fenetre(const Plan& p, std::size_t k) {
+    const i128 hi = std::min<i128>(p.cible, p.pre[k + 1]);
+    const i128 lo = std::max<i128>(p.e[k], p.cible - (p.total - p.pre[k + 1]));
+    if (hi < lo) return {};
+    return {static_cast<std::int64_t>(lo), static_cast<std::int64_t>(hi)};
+}
+
+/// Ones among the bits [debut, fin] of `bits`.
+std::uint64_t uns(const std::vector<std::uint64_t>& bits, std::uint64_t debut, std::uint64_t fin) {
+    std::uint64_t n = 0;
+    for (std::uint64_t w = debut >> 6; w <= fin >> 6; ++w) {
+        std::uint64_t x = bits[w];
+        if (w == debut >> 6) x &= ~std::uint64_t{0} << (debut & 63);
+        if (w == fin >> 6 && (fin & 63) != 63) x &= (std::uint64_t{1} << ((fin & 63) + 1)) - 1;
+        n += static_cast<std::uint64_t>(__builtin_popcountll(x));
+    }
+    return n;
+}
+
+/// The useful rows of each element's window: the row s is useful for element
+/// k when the bit C - s is set in the suffix sums after k.
+struct Utiles {
+    static constexpr std::size_t tous = std::numeric_limits<std::size_t>::max();
+    std::vector<std::uint64_t> bits;  ///< the kept marks, one run of words per element
+    std::vector<std::size_t> debut;   ///< per element: its run in bits, or tous
+    std::vector<std::size_t> mot0;    ///< per element: the word of C - s its run starts at
+    std::vector<double> lignes;       ///< per element: the rows it updates
+    std::size_t octets_passe = 0;     ///< the working bitset of the pass
+
+    u128 octets() const {
+        return static_cast<u128>(bits.size()) * 8 + static_cast<u128>(debut.size()) * 24 +
+               octets_passe;
+    }
+};
+
+Utiles utiles(const Plan& p) {
+    Utiles u;
+    u.debut.assign(p.ne, Utiles::tous);
+    u.mot0.assign(p.ne, 0);
+    u.lignes.assign(p.ne, 0);
+    const std::uint64_t bits_utiles = static_cast<std::uint64_t>(p.cible) + 1;
+    const std::size_t nmots = static_cast<std::size_t>((bits_utiles + 63) / 64);
+    const u128 plafond = std::max<u128>(u128{1} << 20, p.cellules * 8 / part_des_marques);
+    std::vector<std::uint64_t> acc(nmots, 0);  // sums of the elements after k, <= C
+    u.octets_passe = nmots * 8;
+    acc[0] = 1;
+    const std::uint64_t masque_haut =
+        (bits_utiles & 63) == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << (bits_utiles & 63)) - 1;
+    bool plein = bits_utiles == 1;  // every sum <= C reachable: all rows useful from here on
+    bool garder = true;             // marks still kept
+    for (std::size_t k = p.ne; k-- > 0;) {
+        const Fenetre f = fenetre(p, k);
+        const double largeur_f = f.lo <= f.hi ? static_cast<double>(f.hi - f.lo + 1) : 0.0;
+        u.lignes[k] = largeur_f;
+        if (plein) continue;
+        if (f.lo <= f.hi) {
+            const std::uint64_t r_lo = static_cast<std::uint64_t>(p.cible - f.hi);
+            const std::uint64_t r_hi = static_cast<std::uint64_t>(p.cible - f.lo);
+            const std::uint64_t n1 = uns(acc, r_lo, r_hi);
+            if (n1 < r_hi - r_lo + 1 && garder) {
+                const std::size_t w0 = static_cast<std::size_t>(r_lo >> 6);
+                const std::size_t w1 = static_cast<std::size_t>(r_hi >> 6);
+                if (static_cast<u128>(u.bits.size() + w1 - w0 + 1) * 8 > plafond) {
+                    garder = false;
+                } else {
+                    u.debut[k] = u.bits.size();
+                    u.mot0[k] = w0;
+                    u.bits.insert(u.bits.end(), acc.begin() + static_cast<std::ptrdiff_t>(w0),
+                                  acc.begin() + static_cast<std::ptrdiff_t>(w1) + 1);
+                    u.lignes[k] = static_cast<double>(n1);
+                }
+            }
+        }
+        // acc |= acc << e[k], kept within [0, C].
+        const std::uint64_t x = static_cast<std::uint64_t>(p.e[k]);
+        const std::size_t q = static_cast<std::size_t>(x >> 6);
+        const unsigned b = static_cast<unsigned>(x & 63);
+        std::uint64_t tous_uns = ~std::uint64_t{0};
+        for (std::size_t w = nmots; w-- > 0;) {
+            if (w >= q) {
+                std::uint64_t v = acc[w - q] << b;
+                if (b != 0 && w > q) v |= acc[w - q - 1] >> (64 - b);
+                acc[w] |= v;
+            }
+            if (w == nmots - 1) acc[w] &= masque_haut;
+            tous_uns &= w == nmots - 1 ? (acc[w] | ~masque_haut) : acc[w];
+        }
+        plein = tous_uns == ~std::uint64_t{0};
+    }
+    return u;
+}
+
 /// Row offsets, in cells: row s starts at off[s] and holds jmax(s) + 1
 /// cells; off[cible + 1] is the number of cells.
 std::vector<std::uint64_t> decalages(const Plan& p) {
@@ -234,8 +342,8 @@ struct Table {
 /// the sums descending. borne[s] (all 0 on entry) ends as the bound B(s).
 /// With a table, the cells are updated too, on the words borne allows.
 template <bool AVEC_TABLE>
-void balayer(const Plan& p, const std::vector<std::uint64_t>& off, std::vector<double>& borne,
-             const Table& t) {
+void balayer(const Plan& p, const Utiles& u, const std::vector<std::uint64_t>& off,
+             std::vector<double>& borne, const Table& t) {
     const std::size_t plan = static_cast<std::size_t>(p.cellules);
     const std::int64_t cible = p.cible;
     const i128* pre = p.pre.data();
@@ -251,15 +359,11 @@ void balayer(const Plan& p, const std::vector<std::uint64_t>& off, std::vector<d
     if (rapports) {
         travail.assign(p.ne, 0);
         for (std::size_t k = 0; k < p.ne; ++k) {
-            const i128 hi = std::min<i128>(cible, pre[k + 1]);
-            const i128 lo = std::max<i128>(p.e[k], cible - (p.total - pre[k + 1]));
-            if (hi >= lo)
-                travail[k] = static_cast<double>(hi - lo + 1) *
-                             static_cast<double>(std::min(k + 1, p.m_max));
+            travail[k] = u.lignes[k] * static_cast<double>(std::min(k + 1, p.m_max));
             travail_total += travail[k];
         }
     }
-    double travail_fait = 0, dernier = 0;
+    double travail_fait = 0, dernier = 0, lignes_faites = 0;
     std::uint64_t compteur = 0;
     bool appele = false;
 
@@ -267,18 +371,25 @@ void balayer(const Plan& p, const std::vector<std::uint64_t>& off, std::vector<d
     bo[0] = 1;
     for (std::size_t k = 0; k < p.ne; ++k) {
         const std::int64_t x = p.e[k];
-        const i128 hi128 = std::min<i128>(cible, pre[k + 1]);
-        const i128 lo128 = std::max<i128>(x, cible - (p.total - pre[k + 1]));
-        if (hi128 < lo128) continue;
-        const std::int64_t hi = static_cast<std::int64_t>(hi128);
-        const std::int64_t lo = static_cast<std::int64_t>(lo128);
+        const Fenetre f = fenetre(p, k);
+        if (f.lo > f.hi) continue;
+        const std::int64_t hi = f.hi, lo = f.lo;
         const std::size_t kmax = k + 1;
+        // The marks of the useful rows: bit C - s of marques[...], or none.
+        const bool trie = u.debut[k] != Utiles::tous;
+        const std::uint64_t* marques = trie ? u.bits.data() + u.debut[k] : nullptr;
+        const std::uint64_t mot0 = trie ? u.mot0[k] : 0;
+        lignes_faites = 0;
         // j: fewest of the elements before k (the largest first) whose sum
         // reaches s - x; decreases with s.
         const i128 avant = pre[k];
         std::size_t j = 0;
         while (avant - pre[k - j] < hi - x) ++j;
         for (std::int64_t s = hi; s >= lo; --s) {
+            if (trie) {
+                const std::uint64_t r = static_cast<std::uint64_t>(cible - s);
+                if (((marques[(r >> 6) - mot0] >> (r & 63)) & 1) == 0) continue;
+            }
             const std::int64_t v = s - x;
             while (j > 0 && avant - pre[k - j + 1] >= v) --j;
             const std::size_t us = static_cast<std::size_t>(s), uv = static_cast<std::size_t>(v);
@@ -301,11 +412,11 @@ void balayer(const Plan& p, const std::vector<std::uint64_t>& off, std::vector<d
                     ajouter_2(dst, src, nb, plan);
                 else
                     ajouter_n(dst, src, nb, plan, w, retenues.data());
+                lignes_faites += 1;
                 if (rapports && (compteur += nb) >= cellules_par_rapport) {
                     compteur = 0;
                     const double fait =
-                        travail_fait + static_cast<double>(hi - s + 1) *
-                                           static_cast<double>(std::min(kmax, p.m_max));
+                        travail_fait + lignes_faites * static_cast<double>(std::min(kmax, p.m_max));
                     dernier = std::max(dernier, std::min(1.0, fait / travail_total));
                     t.avancement(dernier, t.contexte);
                     appele = true;
@@ -320,10 +431,10 @@ void balayer(const Plan& p, const std::vector<std::uint64_t>& off, std::vector<d
 /// Words per cell: the smaller of the binomial width and the width of the
 /// largest bound B(s) (one bound pass, skipped when one word is certain).
 /// off and borne are the arrays of the sweep; borne is left all 0.
-std::size_t mots_necessaires(const Plan& p, const std::vector<std::uint64_t>& off,
+std::size_t mots_necessaires(const Plan& p, const Utiles& u, const std::vector<std::uint64_t>& off,
                              std::vector<double>& borne) {
     if (p.mots_binome <= 1) return 1;
-    balayer<false>(p, off, borne, Table{});
+    balayer<false>(p, u, off, borne, Table{});
     const double b = *std::max_element(borne.begin(), borne.end());
     std::fill(borne.begin(), borne.end(), 0.0);
     return largeur(b, p.mots_binome);
@@ -342,12 +453,14 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
         return true;
     }
     if (octets_plan(p, std::max<std::size_t>(1, mots_forces)) > octets_max) return false;
+    const Utiles u = utiles(p);
+    if (octets_plan(p, std::max<std::size_t>(1, mots_forces)) + u.octets() > octets_max) return false;
     const std::vector<std::uint64_t> off = decalages(p);
     std::vector<double> borne(off.size() - 1, 0.0);
-    const std::size_t besoin = mots_necessaires(p, off, borne);
+    const std::size_t besoin = mots_necessaires(p, u, off, borne);
     if (mots_forces != 0 && mots_forces < besoin) return false;
     const std::size_t mots = mots_forces != 0 ? mots_forces : besoin;
-    if (octets_plan(p, mots) > octets_max) return false;
+    if (octets_plan(p, mots) + u.octets() > octets_max) return false;
 
     const std::size_t plan = static_cast<std::size_t>(p.cellules);
     // calloc: the pages of the high planes that no count reaches stay
@@ -361,7 +474,7 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
     t.force = mots_forces != 0;
     t.avancement = avancement;
     t.contexte = contexte;
-    balayer<true>(p, off, borne, t);
+    balayer<true>(p, u, off, borne, t);
 
     std::vector<Compte> resultat(n + 1);
     const std::size_t ligne = off[off.size() - 2];  // row cible
@@ -379,10 +492,11 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
 std::pair<std::size_t, u128> besoins(const Plan& p) {
     if (!p.table) return {0, 0};
     if (octets_plan(p, 1) > octets_sans_passe) return {p.mots_binome, octets_plan(p, p.mots_binome)};
+    const Utiles u = utiles(p);
     const std::vector<std::uint64_t> off = decalages(p);
     std::vector<double> borne(off.size() - 1, 0.0);
-    const std::size_t mots = mots_necessaires(p, off, borne);
-    return {mots, octets_plan(p, mots)};
+    const std::size_t mots = mots_necessaires(p, u, off, borne);
+    return {mots, octets_plan(p, mots) + u.octets()};
 }
 
 }  // namespace

@@ -1,0 +1,341 @@
+#!/usr/bin/env python3
+"""Whole-program timings of taverlune, with the reference walk beside them.
+
+Each dialogue is given to the program through a pipe, standard output goes to
+/dev/null, and the wall time is measured around the whole process: from
+starting it (Popen) to its end (os.wait4). The figures are the median, minimum
+and maximum of --runs runs (and the median CPU time, user + system, from
+wait4: less disturbed by other loads on a shared machine), after one untimed run under /usr/bin/time -v
+whose output is kept: it gives the peak resident memory ("Maximum resident
+set size"), the count line of the row and, where the reference walk runs, is
+compared byte for byte with the reference's output.
+
+The peak memory is not taken from os.wait4: a child of this Python process
+inherits the high-water mark of the interpreter's memory (about 20 MB) from
+the fork, through exec. /usr/bin/time is a small program, so its child starts
+from about 1 MB; "/usr/bin/time -v /bin/true" is printed for scale. Without
+/usr/bin/time, the wait4 figure is shown, marked as an upper bound.
+
+The reference program (taverlune_reference, the plain pattern walk) runs only
+the 720 rows, --reference-runs times (about 25 s a run); --no-reference skips
+it.
+
+The last row is the time to the first question: the program is started with
+its standard input a pipe that stays open and nothing written, and the time
+is taken when "Valeur de N ? " has arrived on its standard output.
+
+Usage: run_benchmarks.py [BUILD_DIR] [--runs N] [--reference-runs N]
+                         [--no-reference] [--timeout SECONDS]
+BUILD_DIR (default ./build) holds taverlune and taverlune_reference.
+Standard library only.
+"""
+
+import argparse
+import hashlib
+import os
+import re
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+# (answers, target wall time in seconds, target peak RSS in KiB or None,
+#  whether the reference walk runs it)
+DIALOGUES = [
+    ("720 0 0 0", 0.010, None, True),
+    ("720 1 0 0", 0.300, None, True),
+    ("5040 0 0 0", 0.050, None, False),
+    ("10080 0 0 0", 0.150, None, False),
+    ("55440 0 0 0", 2.0, None, False),
+    ("9223372036854775783 0 0 0", 0.005, 20 * 1024, False),
+    ("8976124847866176000 0 1 100 0", 0.100, None, False),
+]
+FIRST_QUESTION = b"Valeur de N ? "
+FIRST_QUESTION_TARGET = 0.002
+
+COUNT_LINE = re.compile(
+    rb"Il y a  [0-9]+ sommes egales a  -?[0-9]+"
+    rb"|Il n'y a aucune solution\.[^\n]*(?:\n[^\n]*la somme devrait[^\n]*)?"
+    rb"|La somme de tous les diviseurs propres[^\n]*convient\."
+)
+
+
+TIME = "/usr/bin/time"
+MAXRSS = re.compile(r"Maximum resident set size \(kbytes\): *([0-9]+)")
+
+
+class Run:
+    """One run: wall time in seconds, peak RSS in KiB, exit status."""
+
+    def __init__(self, seconds, maxrss_kib, status, timed_out, cpu=0.0):
+        self.seconds = seconds
+        self.cpu = cpu  # user + system time of the child, in seconds
+        self.maxrss_kib = maxrss_kib
+        self.status = status
+        self.timed_out = timed_out
+        self.rss_exact = False
+
+
+def command(exe, time_file):
+    """exe alone, or under /usr/bin/time -v writing its report to time_file."""
+    if time_file is None:
+        return [exe]
+    return [TIME, "-v", "-o", time_file, exe]
+
+
+def maxrss_from(time_file, fallback_kib):
+    """Peak RSS in KiB from a /usr/bin/time -v report, and whether it is exact."""
+    if time_file is None:
+        return fallback_kib, False
+    try:
+        with open(time_file, encoding="latin-1") as f:
+            m = MAXRSS.search(f.read())
+    except OSError:
+        m = None
+    return (int(m.group(1)), True) if m else (fallback_kib, False)
+
+
+def run_once(exe, answers, stdout, timeout, time_file=None):
+    """Starts exe, writes the answers on its stdin (a pipe), closes it, and
+    waits for the end. stdout: a file object or subprocess.DEVNULL. With
+    time_file, runs it under /usr/bin/time -v (for the peak RSS only)."""
+    data = (answers + "\n").encode()
+    start = time.perf_counter()
+    p = subprocess.Popen(command(exe, time_file), stdin=subprocess.PIPE, stdout=stdout,
+                         stderr=subprocess.DEVNULL)
+    timed_out = []
+
+    def kill():
+        timed_out.append(True)
+        try:
+            os.kill(p.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+    timer = threading.Timer(timeout, kill)
+    timer.start()
+    try:
+        try:
+            p.stdin.write(data)
+            p.stdin.close()
+        except BrokenPipeError:
+            pass
+        _, status, usage = os.wait4(p.pid, 0)
+        end = time.perf_counter()
+    finally:
+        timer.cancel()
+    p.returncode = os.waitstatus_to_exitcode(status)  # already reaped
+    run = Run(end - start, usage.ru_maxrss, p.returncode, bool(timed_out),
+              usage.ru_utime + usage.ru_stime)
+    run.maxrss_kib, run.rss_exact = maxrss_from(time_file, usage.ru_maxrss)
+    return run
+
+
+def time_to_first_question(exe, timeout, time_file=None):
+    """Time from start until FIRST_QUESTION is on exe's stdout; stdin a pipe
+    left open with nothing written. The program is then killed; under
+    /usr/bin/time (time_file), its stdin is closed instead, so that it ends
+    by itself and time writes its report."""
+    start = time.perf_counter()
+    p = subprocess.Popen(command(exe, time_file), stdin=subprocess.PIPE,
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    fd = p.stdout.fileno()
+    seen = b""
+    end = None
+    deadline = start + timeout
+    while FIRST_QUESTION not in seen:
+        chunk = os.read(fd, 65536)
+        if not chunk or time.perf_counter() > deadline:
+            break
+        seen += chunk
+    else:
+        end = time.perf_counter()
+    if time_file is None:
+        os.kill(p.pid, signal.SIGKILL)
+        p.stdin.close()
+    else:
+        p.stdin.close()  # end of input: the program ends (status 1)
+        timer = threading.Timer(timeout, lambda: os.kill(p.pid, signal.SIGKILL))
+        timer.start()
+        while os.read(fd, 65536):
+            pass
+        timer.cancel()
+    _, status, usage = os.wait4(p.pid, 0)
+    p.returncode = os.waitstatus_to_exitcode(status)
+    p.stdout.close()
+    run = Run(float("inf") if end is None else end - start, usage.ru_maxrss,
+              p.returncode, end is None)
+    run.maxrss_kib, run.rss_exact = maxrss_from(time_file, usage.ru_maxrss)
+    return run, seen
+
+
+def file_digest(path):
+    h = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            h.update(block)
+    return h.hexdigest()
+
+
+def count_line(path):
+    """The count line of a saved output (the last one, that of the final
+    calculation), made readable on one line."""
+    with open(path, "rb") as f:
+        f.seek(0, os.SEEK_END)
+        size = f.tell()
+        # The report is at the end; the listing before it can be long.
+        f.seek(max(0, size - (1 << 20)))
+        tail = f.read()
+    found = COUNT_LINE.findall(tail)
+    if not found:
+        return "(no count line found)"
+    return " ".join(found[-1].decode("latin-1").split())
+
+
+def fmt_time(s):
+    if s == float("inf"):
+        return "n/a"
+    if s >= 1.0:
+        return f"{s:.2f} s"
+    if s >= 0.1:
+        return f"{s * 1000:.0f} ms"
+    return f"{s * 1000:.2f} ms"
+
+
+def fmt_rss(kib, exact=True):
+    text = f"{kib / 1024:.1f} MB"
+    return text if exact else f"≤ {text} (wait4)"
+
+
+def fmt_target(t, rss):
+    text = fmt_time(t)
+    if rss is not None:
+        text += f", ≤ {rss // 1024} MB"
+    return text
+
+
+def summary(runs):
+    times = [r.seconds for r in runs]
+    return statistics.median(times), min(times), max(times), statistics.median(r.cpu for r in runs)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("build_dir", nargs="?", default="./build",
+                    help="build directory holding taverlune and taverlune_reference (default ./build)")
+    ap.add_argument("--runs", type=int, default=5, help="timed runs of taverlune per row (default 5)")
+    ap.add_argument("--reference-runs", type=int, default=3,
+                    help="timed runs of the reference walk per row (default 3)")
+    ap.add_argument("--no-reference", action="store_true", help="do not run the reference walk")
+    ap.add_argument("--timeout", type=float, default=600.0,
+                    help="seconds after which a run is killed (default 600)")
+    args = ap.parse_args()
+    if args.runs < 1 or args.reference_runs < 1:
+        ap.error("--runs and --reference-runs must be at least 1")
+
+    exe = os.path.join(args.build_dir, "taverlune")
+    ref = os.path.join(args.build_dir, "taverlune_reference")
+    if not os.access(exe, os.X_OK):
+        sys.exit(f"{exe}: not found or not executable")
+    use_ref = not args.no_reference
+    if use_ref and not os.access(ref, os.X_OK):
+        print(f"{ref}: not found, the reference walk is skipped", file=sys.stderr)
+        use_ref = False
+
+    have_time = os.access(TIME, os.X_OK)
+    if not have_time:
+        print(f"{TIME}: not found, peak RSS from wait4 (an upper bound)", file=sys.stderr)
+
+    rows = []
+    checks = []
+    with tempfile.TemporaryDirectory(prefix="taverlune-bench-") as tmp:
+        time_file = os.path.join(tmp, "time.txt") if have_time else None
+        for answers, target, rss_target, with_ref in DIALOGUES:
+            print(f"... {answers}", file=sys.stderr, flush=True)
+            # Untimed run: the peak RSS, the output to check, and a warm-up.
+            out_path = os.path.join(tmp, "taverlune.out")
+            with open(out_path, "wb") as out:
+                first = run_once(exe, answers, out, args.timeout, time_file)
+            line = count_line(out_path)
+            runs = [run_once(exe, answers, subprocess.DEVNULL, args.timeout)
+                    for _ in range(args.runs)]
+            ref_cell = "–"
+            same = None
+            if use_ref and with_ref:
+                ref_runs = []
+                ref_path = os.path.join(tmp, "reference.out")
+                for n in range(args.reference_runs):
+                    print(f"    reference run {n + 1}/{args.reference_runs}",
+                          file=sys.stderr, flush=True)
+                    # The reference's output goes to a file: its first run's
+                    # output is compared with taverlune's.
+                    with open(ref_path if n == 0 else os.devnull, "wb") as out:
+                        ref_runs.append(run_once(ref, answers, out, args.timeout))
+                    if ref_runs[-1].timed_out:
+                        break
+                if any(r.timed_out for r in ref_runs):
+                    ref_cell = f"> {fmt_time(args.timeout)} (killed)"
+                else:
+                    ref_cell = (f"{fmt_time(statistics.median(r.seconds for r in ref_runs))}"
+                                f" (CPU {fmt_time(statistics.median(r.cpu for r in ref_runs))},"
+                                f" {len(ref_runs)} runs)")
+                    same = file_digest(ref_path) == file_digest(out_path)
+                    ref_line = count_line(ref_path)
+                    checks.append(f"reference `{answers}`: {ref_line}")
+                os.unlink(ref_path)
+            os.unlink(out_path)
+
+            med, lo, hi, cpu = summary(runs)
+            rss = first.maxrss_kib
+            bad = [r for r in [first] + runs if r.timed_out or r.status != 1]
+            met = med <= target and (rss_target is None or rss <= rss_target) and not bad
+            note = ""
+            if bad:
+                note = f" (exit {bad[0].status}{', killed' if bad[0].timed_out else ''})"
+            if same is not None:
+                note += "; output = reference" if same else "; OUTPUT DIFFERS FROM REFERENCE"
+            rows.append((f"`{answers}`", ref_cell, fmt_time(med), fmt_time(lo), fmt_time(hi), fmt_time(cpu),
+                         fmt_rss(rss, first.rss_exact), fmt_target(target, rss_target),
+                         ("yes" if met else "**no**") + note))
+            checks.append(f"`{answers}`: {line}")
+
+        # Time to the first question.
+        print("... first question", file=sys.stderr, flush=True)
+        first, _ = time_to_first_question(exe, args.timeout, time_file)  # RSS, warm-up
+        fq = [time_to_first_question(exe, args.timeout)[0] for _ in range(args.runs)]
+        med, lo, hi, _ = summary(fq)
+        met = med <= FIRST_QUESTION_TARGET and not any(r.timed_out for r in fq)
+        rows.append(("time to the first question", "–", fmt_time(med), fmt_time(lo),
+                     fmt_time(hi), "–", fmt_rss(first.maxrss_kib, first.rss_exact),
+                     fmt_time(FIRST_QUESTION_TARGET),
+                     "yes" if met else "**no**"))
+
+        # What starting any process costs from here, for scale.
+        base = [run_once("/bin/true", "", subprocess.DEVNULL, args.timeout)
+                for _ in range(max(args.runs, 5))]
+        base_rss = run_once("/bin/true", "", subprocess.DEVNULL, args.timeout, time_file)
+
+    header = ("dialogue", "reference walk (median)", "taverlune median", "min", "max",
+              "CPU (median)", "peak RSS", "target", "met?")
+    print(f"taverlune: {os.path.abspath(exe)}; {args.runs} runs per row"
+          + (f", reference {args.reference_runs} runs" if use_ref else ", no reference"))
+    print()
+    print("| " + " | ".join(header) + " |")
+    print("|" + "|".join("---" for _ in header) + "|")
+    for row in rows:
+        print("| " + " | ".join(row) + " |")
+    print()
+    print("Count lines (one untimed run each):")
+    for c in checks:
+        print(f"- {c}")
+    print()
+    print(f"Starting and ending /bin/true the same way: median "
+          f"{fmt_time(statistics.median(r.seconds for r in base))} (included in every "
+          f"time above); its peak RSS: {fmt_rss(base_rss.maxrss_kib, base_rss.rss_exact)}.")
+
+
+if __name__ == "__main__":
+    main()
