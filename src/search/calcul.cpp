@@ -68,7 +68,13 @@ void calcul() {
     ndec = 0;
     A = decomp();
     liste_diviseurs();
-    if (!bornes()) return;
+    if (!bornes()) {
+        // A quick outcome needs no report, but its lists are shrunk all the
+        // same: otherwise each such calculation would leave them longer, and
+        // a long session would grow without bound.
+        remise_a_zero();
+        return;
+    }
     enumeration();
     rapport();
 }

@@ -17,9 +17,10 @@
 // Useful rows: after element k, row s matters only when C - s is the sum of
 // some subset of the elements after k. A backward pass over bitsets of those
 // suffix sums marks, for each element, the rows of its window that matter;
-// the large elements have few such sums (with divisors, about three rows in
-// four of their windows are skipped). Those marks are kept for the elements
-// whose windows are not all useful, within a fixed share of the memory.
+// the large elements have few such sums (with the divisors of 55440, 62% of
+// the row updates and 72% of the cell updates are skipped). Those marks are
+// kept for the elements whose windows are not all useful, within a fixed
+// share of the memory; the elements past that share update every row.
 //
 // Target: when the sum of all the elements minus T is below T, the subsets
 // reaching T are the complements of those reaching that difference, which

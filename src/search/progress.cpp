@@ -50,7 +50,7 @@ void Avancement::montrer(double part, std::uint64_t solutions) {
     affiche_ = true;
     part = part < 0 ? 0 : part > 1 ? 1 : part;
     char ligne[72];
-    const int n = std::snprintf(ligne, sizeof ligne, "\r  recherche : %5.1f %%, %llu solutions, %.0f s   ",
+    const int n = std::snprintf(ligne, sizeof ligne, "\r  recherche : %7.3f %% des cas, %llu solutions, %.0f s   ",
                                 100.0 * part, static_cast<unsigned long long>(solutions), ecoule);
     if (n > 0) ecrire_erreur(ligne, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof ligne - 1));
 }

@@ -30,7 +30,10 @@ void rapport() {
         ecrire_nombre(j);
         ecrire("   termes.");
     }
+    remise_a_zero();
+}
 
+void remise_a_zero() {
     raccourcir(Term);
     raccourcir(Term1);
     raccourcir(Ter);

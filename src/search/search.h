@@ -34,3 +34,7 @@ void recherche_rapide();
 /// The report (count and distribution by number of terms) and the reset of
 /// the working lists to their start-up length.
 void rapport();
+
+/// The reset alone: every working list but the prime table shrinks back to
+/// its one start-up element.
+void remise_a_zero();
