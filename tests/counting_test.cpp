@@ -188,28 +188,37 @@ TEST(CountingBruteForce, ProperDivisorsUpTo300) {
 // ---- Large counts, against independent computations ----------------------------------
 
 /// Counts by number of terms of the subsets of 1..n with sum T, by the plain
-/// knapsack over [m][s] with cells of W words.
+/// knapsack over [m][s] with cells of W words (m terms need a sum of at
+/// least m(m + 1)/2, so m stops there).
 template <std::size_t W>
 std::vector<Compte> intervalle_par_m(std::int64_t n, std::int64_t T) {
     using Cellule = std::array<std::uint64_t, W>;
     const std::size_t S = static_cast<std::size_t>(T);
     const std::size_t N = static_cast<std::size_t>(n);
-    std::vector<std::vector<Cellule>> t(N + 1, std::vector<Cellule>(S + 1, Cellule{}));
-    t[0][0][0] = 1;
+    std::size_t m_max = 0;
+    while (m_max < N && (m_max + 1) * (m_max + 2) / 2 <= S) ++m_max;
+    std::vector<Cellule> t((m_max + 1) * (S + 1), Cellule{});  // t[m * (S + 1) + s]
+    auto cellule = [&](std::size_t m, std::size_t s) -> Cellule& { return t[m * (S + 1) + s]; };
+    cellule(0, 0)[0] = 1;
+    std::uint64_t debordements = 0;
     for (std::size_t x = 1; x <= std::min(N, S); ++x)
-        for (std::size_t m = x; m >= 1; --m)
+        for (std::size_t m = std::min(x, m_max); m >= 1; --m)
             for (std::size_t s = S; s >= x; --s) {
+                Cellule& c = cellule(m, s);
+                const Cellule& a = cellule(m - 1, s - x);
                 std::uint64_t retenue = 0;
                 for (std::size_t w = 0; w < W; ++w) {
-                    const u128 somme = static_cast<u128>(t[m][s][w]) + t[m - 1][s - x][w] + retenue;
-                    t[m][s][w] = static_cast<std::uint64_t>(somme);
+                    const u128 somme = static_cast<u128>(c[w]) + a[w] + retenue;
+                    c[w] = static_cast<std::uint64_t>(somme);
                     retenue = static_cast<std::uint64_t>(somme >> 64);
                 }
-                EXPECT_EQ(retenue, 0u);
+                debordements += retenue;
             }
+    EXPECT_EQ(debordements, 0u);
     std::vector<Compte> r(N + 1);
-    for (std::size_t m = 0; m <= N; ++m) {
-        std::vector<std::uint64_t> mots(t[m][S].begin(), t[m][S].end());
+    for (std::size_t m = 0; m <= m_max; ++m) {
+        const Cellule& c = cellule(m, S);
+        std::vector<std::uint64_t> mots(c.begin(), c.end());
         while (!mots.empty() && mots.back() == 0) mots.pop_back();
         r[m].mots = mots;
     }

@@ -33,7 +33,7 @@ Avancement::Avancement(bool affiche_solutions) {
 
 Avancement::~Avancement() {
     if (!affiche_) return;
-    char blanc[72];
+    char blanc[96];
     std::memset(blanc, ' ', sizeof blanc);
     blanc[0] = '\r';
     blanc[sizeof blanc - 1] = '\r';
@@ -49,7 +49,7 @@ void Avancement::montrer(double part, std::uint64_t solutions) {
     dernier_ = maintenant;
     affiche_ = true;
     part = part < 0 ? 0 : part > 1 ? 1 : part;
-    char ligne[72];
+    char ligne[96];
     const int n = std::snprintf(ligne, sizeof ligne, "\r  recherche : %7.3f %% des cas, %llu solutions, %.0f s   ",
                                 100.0 * part, static_cast<unsigned long long>(solutions), ecoule);
     if (n > 0) ecrire_erreur(ligne, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof ligne - 1));
