@@ -361,11 +361,78 @@ TEST(CountingEdges, RefusesWhenTheTableDoesNotFit) {
 TEST(CountingEdges, CellWidths) {
     const Elements d720 = diviseurs_propres(720);
     EXPECT_EQ(comptage_detail::mots_par_cellule(d720.data(), d720.size(), 720), 1u);
+    // C(71, 35) > 2^64, but no count of the sweep passes 2^63.
+    const Elements d10080 = diviseurs_propres(10080);
+    EXPECT_EQ(comptage_detail::mots_par_cellule(d10080.data(), d10080.size(), 10080), 1u);
     const Elements d91 = intervalle(91);
     EXPECT_EQ(comptage_detail::mots_par_cellule(d91.data(), d91.size(), 2093), 2u);
     const Elements d143 = intervalle(143);
     EXPECT_EQ(comptage_detail::mots_par_cellule(d143.data(), d143.size(), 5148), 3u);
     EXPECT_EQ(comptage_detail::mots_par_cellule(d720.data(), d720.size(), 100000), 0u);
+}
+
+TEST(CountingLarge, DistinctPartitions) {
+    // The subsets of 1..n with sum n are the partitions of n into distinct
+    // parts: q(n), by a plain knapsack over the sums alone.
+    const struct {
+        std::int64_t n;
+        const char* q;  ///< known value, or nullptr
+    } cas[] = {{100, "444793"}, {200, "487067746"}, {3000, nullptr}};
+    for (const auto& c : cas) {
+        SCOPED_TRACE("n = " + std::to_string(c.n));
+        const std::size_t n = static_cast<std::size_t>(c.n);
+        std::vector<Compte> q(n + 1);
+        q[0] += 1;
+        for (std::size_t x = 1; x <= n; ++x)
+            for (std::size_t s = n; s >= x; --s)
+                if (!q[s - x].est_nul()) q[s] += q[s - x];
+        if (c.q != nullptr) {
+            EXPECT_EQ(q[n].decimal(), c.q);
+        }
+        const Elements d = intervalle(c.n);
+        Compte total;
+        for (const Compte& x : compter(d, c.n)) total += x;
+        EXPECT_EQ(total.decimal(), q[n].decimal());
+        if (c.n == 3000) {
+            // Three words (q(3000) > 2^128), below the partition bound's four.
+            EXPECT_EQ(comptage_detail::mots_par_cellule(d.data(), d.size(), c.n), 3u);
+            EXPECT_GE(total.mots.size(), 2u);
+        }
+    }
+}
+
+TEST(CountingLarge, RowsOfOneTermCountNearTheWordLimit) {
+    // 1000..1079 to 41580: near the target each row holds one number of
+    // terms (40), so the row bounds are tight, and its counts pass 2^64
+    // during the sweep. The chosen widths must agree with all words forced.
+    Elements d;
+    for (std::int64_t x = 1000; x < 1080; ++x) d.push_back(x);
+    for (std::int64_t T : {41580, 41500, 41700}) {
+        SCOPED_TRACE("T = " + std::to_string(T));
+        const std::vector<Compte> r = compter(d, T);
+        ASSERT_EQ(r.size(), d.size() + 1);
+        EXPECT_GE(r[40].mots.size(), 2u) << r[40].decimal();
+        for (std::size_t m = 0; m < r.size(); ++m) {
+            if (m != 40) {
+                EXPECT_TRUE(r[m].est_nul()) << m;
+            }
+        }
+        for (std::size_t mots : {2, 3}) {
+            std::vector<Compte> force;
+            ASSERT_TRUE(comptage_detail::compter_avec_largeur(d.data(), d.size(), T, beaucoup, mots, force));
+            EXPECT_EQ(force, r) << mots;
+        }
+    }
+}
+
+TEST(CountingEdges, RefusesLargeTablesAtOnce) {
+    // 160000 elements: a table of 160001 rows of up to 566 cells would take
+    // over 10 GB; refused before any pass over the table.
+    const Elements d = intervalle(160000);
+    std::vector<Compte> r;
+    EXPECT_FALSE(compter_sous_ensembles(d.data(), d.size(), 160000, beaucoup, r));
+    EXPECT_TRUE(r.empty());
+    EXPECT_GT(octets_comptage(d.data(), d.size(), 160000), std::size_t{10} << 30);
 }
 
 TEST(CountingEdges, ForcedWidthsGiveTheSameCounts) {

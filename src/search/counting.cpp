@@ -1,5 +1,6 @@
 // Exact counting of the subsets that reach a target, by number of terms.
 //
+// Only the n' elements up to T can be in a subset; the others are left out.
 // The table: one row per sum s in [0, C] (C the target actually counted, see
 // below), row s holding the counts for m = 0 .. jmax(s) terms, where jmax(s)
 // is the largest number of elements whose sum can be s (the most smallest
@@ -20,18 +21,22 @@
 // the large elements have few such sums (with the divisors of 55440, 62% of
 // the row updates and 72% of the cell updates are skipped). Those marks are
 // kept for the elements whose windows are not all useful, within a fixed
-// share of the memory; the elements past that share update every row.
+// share of the memory and a fixed time; the elements the backward pass does
+// not reach update every row of their windows.
 //
 // Target: when the sum of all the elements minus T is below T, the subsets
 // reaching T are the complements of those reaching that difference, which
 // needs a smaller table; m terms there are n' - m terms here.
 //
 // Exactness: cells have a fixed number of 64-bit words, enough for any count
-// they can hold, so they never wrap. Two bounds of a cell of row s with m
-// terms: C(n', m) <= C(n', min(M, n'/2)), M the largest number of terms; and
-// B(s), the number of subsets of any size with sum s that the updates can
-// form, got by a first pass of the same sweep over one number per row
-// (rounded up, in floating point). The width is the smaller of the two.
+// they can hold, so they never wrap. Three bounds of a cell of row s with m
+// terms: C(n', m) <= C(n', min(M, n'/2)), M the largest number of terms;
+// p(s) <= p(C) < exp(pi sqrt(2C/3)) (Apostol, Th. 14.5), as a subset of
+// distinct positive integers with sum s is a partition of s; and B(s), the
+// number of subsets of any size with sum s that the updates can form, got by
+// a first pass of the same sweep over one number per row (rounded up, in
+// long double), run when it costs little next to the count. The width is the
+// smallest of the three.
 //
 // Layout: word i of every cell lives in plane i (one array of all the cells
 // per word), and each row keeps B(s) as it grows: a row whose counts still
@@ -47,6 +52,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -57,9 +63,23 @@ typedef std::uint64_t v2u64 __attribute__((vector_size(16)));
 /// Share of the work between two calls of the progress callback, in cells.
 constexpr std::uint64_t cellules_par_rapport = std::uint64_t{1} << 22;
 
-/// Above this many bytes for a one-word table, octets_comptage does not run
-/// the bound pass and answers with the binomial width.
+/// octets_comptage sizes the count with this limit; past it, it answers with
+/// the width of the binomial and partition bounds, without the passes.
 constexpr u128 octets_sans_passe = u128{1} << 40;
+
+/// The bound pass runs when the windows hold at most this many rows (more
+/// means a count of hours, for which the cheap widths are enough).
+constexpr double lignes_passe_max = 0x1p30;
+
+/// The backward pass that marks the useful rows stops after this many word
+/// operations on its bitset; the elements it has not reached get no marks.
+constexpr double operations_marques_max = 0x1p28;
+
+/// Upper bound of the counts of one row, rounded up, in the bound pass: its
+/// range reaches 2^16384, past every width that fits in memory. The count
+/// itself keeps its row bounds in double (faster), where a bound past 2^1024
+/// becomes infinite and asks for the full width of the cells.
+using Borne = long double;
 
 /// The marks of useful rows take at most this share of a one-word table
 /// (and 1 MiB at least); the elements left without marks update every row.
@@ -76,14 +96,15 @@ struct Plan {
     std::vector<i128> pre;     ///< pre[j]: sum of the j smallest, j <= n'
     std::size_t m_max = 0;     ///< largest number of terms with sum <= cible
     u128 cellules = 0;         ///< cells of the table
-    std::size_t mots_binome = 0;  ///< words per cell by the binomial bound
+    std::size_t mots_a_priori = 0;  ///< words per cell by the binomial and partition bounds
+    double lignes_fenetres = 0;  ///< rows of all the windows (row updates before marks)
 };
 
 /// Bytes for the table with cells of `mots` words and its side arrays.
 u128 octets_plan(const Plan& p, std::size_t mots) {
     if (!p.table) return 0;
     // The cells, the row offsets and the row bounds, the prefix sums.
-    return p.cellules * mots * 8 + (static_cast<u128>(p.cible) + 2) * 16 +
+    return p.cellules * mots * 8 + (static_cast<u128>(p.cible) + 2) * (8 + sizeof(Borne)) +
            static_cast<u128>(p.pre.size()) * sizeof(i128);
 }
 
@@ -122,21 +143,29 @@ Plan planifier(const std::int64_t* d, std::size_t n, std::int64_t T) {
         if (fin >= debut) cellules += static_cast<u128>(fin - debut + 1) * (j + 1);
     }
     p.cellules = cellules;
-    // log2 C(n', h), h = min(M, n'/2), with half a bit of margin for the
-    // rounding of the sum (which stays far below 1e-6 bit).
+    // log2 C(n', h), h = min(M, n'/2), and log2 of exp(pi sqrt(2C/3)), with
+    // half a bit of margin for the rounding (which stays far below 1e-6 bit).
     const std::size_t h = std::min(m, p.ne / 2);
     double log2c = 0;
     for (std::size_t i = 1; i <= h; ++i)
         log2c += std::log2(static_cast<double>(p.ne - h + i)) - std::log2(static_cast<double>(i));
-    p.mots_binome = static_cast<std::size_t>((log2c + 0.5) / 64) + 1;
+    const double log2p =
+        3.14159265358979324 * std::sqrt(2.0 * static_cast<double>(p.cible) / 3.0) / std::log(2.0);
+    p.mots_a_priori = static_cast<std::size_t>((std::min(log2c, log2p) + 0.5) / 64) + 1;
+    for (std::size_t k = 0; k < p.ne; ++k) {
+        const i128 hi = std::min<i128>(p.cible, p.pre[k + 1]);
+        const i128 lo = std::max<i128>(p.e[k], p.cible - (p.total - p.pre[k + 1]));
+        if (hi >= lo) p.lignes_fenetres += static_cast<double>(hi - lo + 1);
+    }
     return p;
 }
 
 /// Words needed for every value up to the bound b, at most `plafond`.
-inline std::size_t largeur(double b, std::size_t plafond) {
-    if (b < 0x1p64) return 1;
-    if (b < 0x1p128 || plafond <= 2) return std::min<std::size_t>(2, plafond);
-    if (!(b < std::numeric_limits<double>::infinity())) return plafond;
+template <class F>
+inline std::size_t largeur(F b, std::size_t plafond) {
+    if (b < F{0x1p64L}) return 1;
+    if (b < F{0x1p128L} || plafond <= 2) return std::min<std::size_t>(2, plafond);
+    if (!(b < std::numeric_limits<F>::infinity())) return plafond;
     // b < 2^(ilogb(b) + 1) <= 2^(64 w)
     return std::min(plafond, static_cast<std::size_t>(std::ilogb(b)) / 64 + 1);
 }
@@ -262,6 +291,10 @@ Utiles utiles(const Plan& p) {
     u.debut.assign(p.ne, Utiles::tous);
     u.mot0.assign(p.ne, 0);
     u.lignes.assign(p.ne, 0);
+    for (std::size_t k = 0; k < p.ne; ++k) {
+        const Fenetre f = fenetre(p, k);
+        if (f.lo <= f.hi) u.lignes[k] = static_cast<double>(f.hi - f.lo + 1);
+    }
     const std::uint64_t bits_utiles = static_cast<std::uint64_t>(p.cible) + 1;
     const std::size_t nmots = static_cast<std::size_t>((bits_utiles + 63) / 64);
     const u128 plafond = std::max<u128>(u128{1} << 20, p.cellules * 8 / part_des_marques);
@@ -270,29 +303,26 @@ Utiles utiles(const Plan& p) {
     acc[0] = 1;
     const std::uint64_t masque_haut =
         (bits_utiles & 63) == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << (bits_utiles & 63)) - 1;
-    bool plein = bits_utiles == 1;  // every sum <= C reachable: all rows useful from here on
-    bool garder = true;             // marks still kept
-    for (std::size_t k = p.ne; k-- > 0;) {
+    // Stops when every sum <= C is reachable (all rows useful from there
+    // on), when the marks fill their share, or when the pass costs too much.
+    double operations = 0;
+    for (std::size_t k = p.ne; k-- > 0 && bits_utiles > 1;) {
+        operations += static_cast<double>(nmots);
+        if (operations > operations_marques_max) break;
         const Fenetre f = fenetre(p, k);
-        const double largeur_f = f.lo <= f.hi ? static_cast<double>(f.hi - f.lo + 1) : 0.0;
-        u.lignes[k] = largeur_f;
-        if (plein) continue;
         if (f.lo <= f.hi) {
             const std::uint64_t r_lo = static_cast<std::uint64_t>(p.cible - f.hi);
             const std::uint64_t r_hi = static_cast<std::uint64_t>(p.cible - f.lo);
             const std::uint64_t n1 = uns(acc, r_lo, r_hi);
-            if (n1 < r_hi - r_lo + 1 && garder) {
+            if (n1 < r_hi - r_lo + 1) {
                 const std::size_t w0 = static_cast<std::size_t>(r_lo >> 6);
                 const std::size_t w1 = static_cast<std::size_t>(r_hi >> 6);
-                if (static_cast<u128>(u.bits.size() + w1 - w0 + 1) * 8 > plafond) {
-                    garder = false;
-                } else {
-                    u.debut[k] = u.bits.size();
-                    u.mot0[k] = w0;
-                    u.bits.insert(u.bits.end(), acc.begin() + static_cast<std::ptrdiff_t>(w0),
-                                  acc.begin() + static_cast<std::ptrdiff_t>(w1) + 1);
-                    u.lignes[k] = static_cast<double>(n1);
-                }
+                if (static_cast<u128>(u.bits.size() + w1 - w0 + 1) * 8 > plafond) break;
+                u.debut[k] = u.bits.size();
+                u.mot0[k] = w0;
+                u.bits.insert(u.bits.end(), acc.begin() + static_cast<std::ptrdiff_t>(w0),
+                              acc.begin() + static_cast<std::ptrdiff_t>(w1) + 1);
+                u.lignes[k] = static_cast<double>(n1);
             }
         }
         // acc |= acc << e[k], kept within [0, C].
@@ -309,8 +339,9 @@ Utiles utiles(const Plan& p) {
             if (w == nmots - 1) acc[w] &= masque_haut;
             tous_uns &= w == nmots - 1 ? (acc[w] | ~masque_haut) : acc[w];
         }
-        plein = tous_uns == ~std::uint64_t{0};
+        if (tous_uns == ~std::uint64_t{0}) break;
     }
+    u.bits.shrink_to_fit();  // the bytes counted are the bytes held
     return u;
 }
 
@@ -342,15 +373,15 @@ struct Table {
 /// The sweep: every element in ascending order, the rows of its window with
 /// the sums descending. borne[s] (all 0 on entry) ends as the bound B(s).
 /// With a table, the cells are updated too, on the words borne allows.
-template <bool AVEC_TABLE>
+template <bool AVEC_TABLE, class F>
 void balayer(const Plan& p, const Utiles& u, const std::vector<std::uint64_t>& off,
-             std::vector<double>& borne, const Table& t) {
+             std::vector<F>& borne, const Table& t) {
     const std::size_t plan = static_cast<std::size_t>(p.cellules);
     const std::int64_t cible = p.cible;
     const i128* pre = p.pre.data();
     const std::uint64_t* o = off.data();
-    double* bo = borne.data();
-    constexpr double arrondi = 1 + 0x1p-40;  // rounds each sum of bounds up
+    F* bo = borne.data();
+    constexpr F arrondi = 1 + F{0x1p-40L};  // rounds each sum of bounds up
     std::vector<std::uint64_t> retenues(AVEC_TABLE && t.mots >= 3 ? p.m_max + 1 : 0);
 
     // Work of each element, roughly, for the progress shares.
@@ -368,7 +399,7 @@ void balayer(const Plan& p, const Utiles& u, const std::vector<std::uint64_t>& o
     std::uint64_t compteur = 0;
     bool appele = false;
 
-    if (AVEC_TABLE) t.tab[0] = 1;  // the empty subset: sum 0, 0 terms
+    if constexpr (AVEC_TABLE) t.tab[0] = 1;  // the empty subset: sum 0, 0 terms
     bo[0] = 1;
     for (std::size_t k = 0; k < p.ne; ++k) {
         const std::int64_t x = p.e[k];
@@ -429,16 +460,34 @@ void balayer(const Plan& p, const Utiles& u, const std::vector<std::uint64_t>& o
     if (appele) t.avancement(1.0, t.contexte);
 }
 
-/// Words per cell: the smaller of the binomial width and the width of the
-/// largest bound B(s) (one bound pass, skipped when one word is certain).
-/// off and borne are the arrays of the sweep; borne is left all 0.
-std::size_t mots_necessaires(const Plan& p, const Utiles& u, const std::vector<std::uint64_t>& off,
-                             std::vector<double>& borne) {
-    if (p.mots_binome <= 1) return 1;
-    balayer<false>(p, u, off, borne, Table{});
-    const double b = *std::max_element(borne.begin(), borne.end());
-    std::fill(borne.begin(), borne.end(), 0.0);
-    return largeur(b, p.mots_binome);
+/// The sizes of a count: the marks, the row offsets, the words per cell and
+/// the bytes in all.
+struct Dimensions {
+    Utiles u;
+    std::vector<std::uint64_t> off;
+    std::size_t mots = 0;
+    u128 octets = 0;
+};
+
+/// Sizes the count. Words per cell: the width of the first two bounds, or
+/// the smaller width of the largest bound B(s) by the bound pass, which runs
+/// unless one word is certain or the windows hold too many rows. Returns
+/// false as soon as the bytes are sure to pass octets_max (dim then partial);
+/// the sizes themselves never depend on octets_max.
+bool dimensionner(const Plan& p, u128 octets_max, Dimensions& dim) {
+    const bool passe = p.mots_a_priori > 1 && p.lignes_fenetres <= lignes_passe_max;
+    if (octets_plan(p, passe ? 1 : p.mots_a_priori) > octets_max) return false;
+    dim.u = utiles(p);
+    if (octets_plan(p, passe ? 1 : p.mots_a_priori) + dim.u.octets() > octets_max) return false;
+    dim.off = decalages(p);
+    dim.mots = p.mots_a_priori;
+    if (passe) {
+        std::vector<Borne> borne(dim.off.size() - 1, Borne{0});
+        balayer<false>(p, dim.u, dim.off, borne, Table{});
+        dim.mots = largeur(*std::max_element(borne.begin(), borne.end()), p.mots_a_priori);
+    }
+    dim.octets = octets_plan(p, dim.mots) + dim.u.octets();
+    return dim.octets <= octets_max;
 }
 
 struct Liberer {
@@ -453,15 +502,11 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
         par_termes.assign(n + 1, Compte{});
         return true;
     }
-    if (octets_plan(p, std::max<std::size_t>(1, mots_forces)) > octets_max) return false;
-    const Utiles u = utiles(p);
-    if (octets_plan(p, std::max<std::size_t>(1, mots_forces)) + u.octets() > octets_max) return false;
-    const std::vector<std::uint64_t> off = decalages(p);
-    std::vector<double> borne(off.size() - 1, 0.0);
-    const std::size_t besoin = mots_necessaires(p, u, off, borne);
-    if (mots_forces != 0 && mots_forces < besoin) return false;
-    const std::size_t mots = mots_forces != 0 ? mots_forces : besoin;
-    if (octets_plan(p, mots) + u.octets() > octets_max) return false;
+    Dimensions dim;
+    if (!dimensionner(p, octets_max, dim)) return false;
+    if (mots_forces != 0 && mots_forces < dim.mots) return false;
+    const std::size_t mots = mots_forces != 0 ? mots_forces : dim.mots;
+    if (octets_plan(p, mots) + dim.u.octets() > octets_max) return false;
 
     const std::size_t plan = static_cast<std::size_t>(p.cellules);
     // calloc: the pages of the high planes that no count reaches stay
@@ -475,10 +520,11 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
     t.force = mots_forces != 0;
     t.avancement = avancement;
     t.contexte = contexte;
-    balayer<true>(p, u, off, borne, t);
+    std::vector<double> borne(dim.off.size() - 1, 0.0);
+    balayer<true>(p, dim.u, dim.off, borne, t);
 
     std::vector<Compte> resultat(n + 1);
-    const std::size_t ligne = off[off.size() - 2];  // row cible
+    const std::size_t ligne = dim.off[dim.off.size() - 2];  // row cible
     for (std::size_t m = 0; m <= p.m_max; ++m) {
         std::vector<std::uint64_t> c(mots);
         for (std::size_t i = 0; i < mots; ++i) c[i] = t.tab[i * plan + ligne + m];
@@ -489,15 +535,13 @@ bool compter(const Plan& p, std::size_t n, std::size_t octets_max, std::size_t m
     return true;
 }
 
-/// Words per cell and bytes that compter needs with no memory limit.
+/// Words per cell and bytes that compter needs with no memory limit (past
+/// 1 TiB, the width of the first two bounds and the bytes it would take).
 std::pair<std::size_t, u128> besoins(const Plan& p) {
     if (!p.table) return {0, 0};
-    if (octets_plan(p, 1) > octets_sans_passe) return {p.mots_binome, octets_plan(p, p.mots_binome)};
-    const Utiles u = utiles(p);
-    const std::vector<std::uint64_t> off = decalages(p);
-    std::vector<double> borne(off.size() - 1, 0.0);
-    const std::size_t mots = mots_necessaires(p, u, off, borne);
-    return {mots, octets_plan(p, mots) + u.octets()};
+    Dimensions dim;
+    if (!dimensionner(p, octets_sans_passe, dim)) return {p.mots_a_priori, octets_plan(p, p.mots_a_priori)};
+    return {dim.mots, dim.octets};
 }
 
 }  // namespace

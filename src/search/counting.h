@@ -25,8 +25,13 @@ using AvancementComptage = void (*)(double part_faite, void* contexte);
 /// cell updates with the share of the work done, and once with 1 at the end
 /// if it was called before; small calculations never call it.
 ///
-/// Cost: time about (number of elements) x (width of the sums still useful)
-/// x (number of terms possible) cell additions; memory octets_comptage().
+/// Also false, touching nothing, when that memory cannot be had. T >= 1 is
+/// expected. The counts come from a table of C + 1 rows, C = min(T, S - T)
+/// with S the sum of the elements up to T, of at most M + 1 cells (M: the
+/// most terms a subset with sum C can have), each cell a fixed number of
+/// 64-bit words wide enough for any count.
+/// Cost: time about (number of elements) x (useful rows) x (number of terms
+/// possible) cell additions; memory octets_comptage().
 bool compter_sous_ensembles(const std::int64_t* d, std::size_t n,
                             std::int64_t T, std::size_t octets_max,
                             std::vector<Compte>& par_termes,
@@ -34,8 +39,11 @@ bool compter_sous_ensembles(const std::int64_t* d, std::size_t n,
                             void* contexte = nullptr);
 
 /// The memory, in bytes, that compter_sous_ensembles needs for these
-/// arguments (0 when the answer needs no table); SIZE_MAX when it is too
-/// large to be held in a size_t. Cheap: no table is built.
+/// arguments: it succeeds exactly when octets_max is at least this (0 when
+/// the answer needs no table; SIZE_MAX when it does not fit in a size_t).
+/// Builds no table, but runs the passes that size it (one number per row:
+/// a few percent of the counting time on large cases); when even one-word
+/// cells would take more than 1 TiB, answers at once with an upper estimate.
 std::size_t octets_comptage(const std::int64_t* d, std::size_t n,
                             std::int64_t T);
 
