@@ -4,6 +4,7 @@
 // Beyond the walk's reach, counting and listing check each other.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -54,18 +55,34 @@ TEST(EngineAgainstWalk, SmallestWalksAndWrappedTargets) {
     ASSERT_TRUE(essai::meme_resultat_que_le_parcours(720, 100, true, true));
 }
 
-// Targets far too large for the tables: the depth-first search counts and
-// lists alone, with sums near 2^63.
+// Targets far too large for the tables: N = a p^e with a large prime p. The
+// divisors then split into groups that the search treats one by one, and
+// sums come near 2^63.
 TEST(EngineAgainstWalk, TargetsBeyondTheTables) {
-    for (const Integer facteur : {Integer{12}, Integer{30}, Integer{60}}) {
-        std::uint64_t p = static_cast<std::uint64_t>(INT64_MAX / facteur);
-        while (!est_premier(p)) --p;
-        const Integer n = facteur * static_cast<Integer>(p);
+    struct Row {
+        Integer a;
+        int e;
+    };
+    for (const Row r : {Row{12, 1}, Row{30, 1}, Row{60, 1}, Row{6, 2}, Row{4, 2}, Row{6, 3}}) {
+        // The largest prime p with a p^e below 2^63.
+        std::uint64_t p = static_cast<std::uint64_t>(std::pow(static_cast<double>(INT64_MAX / r.a), 1.0 / r.e));
+        auto puissance = [&](std::uint64_t q) {
+            __extension__ unsigned __int128 v = static_cast<std::uint64_t>(r.a);
+            for (int x = 0; x < r.e; ++x) v *= q;
+            return v;
+        };
+        while (puissance(p) > static_cast<std::uint64_t>(INT64_MAX) || !est_premier(p)) --p;
+        const Integer n = static_cast<Integer>(puissance(p));
         SCOPED_TRACE("N = " + std::to_string(n));
         for (const bool lister : {false, true}) {
             ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n, false, lister));
             ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n / 2 + 1, true, lister));
             ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n / 3 * 2 + 7, true, lister));
+            ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n / static_cast<Integer>(p) * 5 + 3, true, lister));
+            // 1 + 2 (or 3) and p^e + 2 p^e (or 3 p^e): the groups' counts multiply.
+            const Integer pe = n / r.a;
+            ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, 3 + 3 * pe, true, lister));
+            ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n - pe, true, lister));
         }
     }
 }

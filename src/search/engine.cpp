@@ -34,44 +34,162 @@ namespace {
 constexpr std::size_t octets_comptage_max = std::size_t{1} << 30;
 constexpr std::size_t octets_sommes_max = std::size_t{1} << 28;
 
-// atteignable(m, r): some subset of Div[m..n] adds up to r, for 0 <= r <= T.
-// One row of bits per m; row n + 1 holds only the empty sum 0.
+// How the divisors that take part split into groups whose sums never carry
+// into one another.
+//
+// When the largest prime factor p of N (exponent E) exceeds the sum of all
+// the divisors of a = N / p^E, every divisor is d p^e with d dividing a, and
+// the divisors with the same e add up to less than p units of p^e: written in
+// base p, a sum of divisors has the sum of group e as its digit e. A subset
+// then reaches the target exactly when each group reaches the target's digit,
+// and each group is a small problem even when N and the target are near 2^63.
+// Otherwise there is a single group, in units of 1.
+struct Groupe {
+    std::size_t debut = 1;  // Div[debut..fin]; empty when fin < debut
+    std::size_t fin = 0;
+    Somme unite = 1;        // p^e
+    Somme chiffre = 0;      // the target's digit, in units
+    Somme plafond = 0;      // the group's whole sum, in units (its table's width)
+};
+
+struct Decoupage {
+    std::vector<Groupe> groupes;
+    Somme base = 0;         // p, or 0 for a single group
+    bool impossible = false;  // a digit that its group cannot make
+};
+
+Decoupage decouper() {
+    const std::size_t n = static_cast<std::size_t>(ND1);
+    Decoupage d;
+    Somme somme_totale = 0;
+    for (std::size_t m = 1; m <= n; ++m) somme_totale += Div[static_cast<Integer>(m)];
+    if (nf >= 1 && N > 1) {
+        const Integer p = Nfact[nf];
+        Somme sigma_a = 1;  // sum of the divisors of N / p^E
+        for (int q = 1; q < nf; ++q) {
+            Somme terme = 1, somme = 1;
+            for (Integer e = 0; e < Nexpo[q]; ++e) somme += (terme *= Nfact[q]);
+            sigma_a *= somme;
+        }
+        if (sigma_a < p) {
+            d.base = p;
+            Somme unite = 1;
+            std::size_t m = 1;
+            for (Integer e = 0; e <= Nexpo[nf]; ++e, unite *= p) {
+                Groupe g;
+                g.debut = m;
+                g.unite = unite;
+                // The group holds the divisors below p^(e+1), all multiples of p^e.
+                while (m <= n && Div[static_cast<Integer>(m)] < unite * p) {
+                    g.plafond += Div[static_cast<Integer>(m)] / unite;
+                    ++m;
+                }
+                g.fin = m - 1;
+                d.groupes.push_back(g);
+            }
+            Somme reste = SN;
+            for (Groupe& g : d.groupes) {
+                g.chiffre = reste % p;
+                reste /= p;
+                if (g.chiffre > g.plafond) d.impossible = true;
+            }
+            if (reste != 0) d.impossible = true;
+            return d;
+        }
+    }
+    Groupe g;
+    g.fin = n;
+    g.chiffre = SN;
+    g.plafond = std::min<Somme>(SN, somme_totale);
+    d.groupes.push_back(g);
+    return d;
+}
+
+// atteignable(m, r): some subset of Div[m..ND1] adds up to r. One row of bits
+// per divisor, over the sums that its group's divisors from it on can make.
 class SommesAtteignables {
 public:
-    SommesAtteignables(std::size_t n, Integer cible)
-        : mots_par_ligne_(static_cast<std::size_t>(cible) / 64 + 1),
-          bits_((n + 2) * mots_par_ligne_, 0) {
-        ligne(n + 1)[0] = 1;
-        for (std::size_t m = n; m >= 1; --m) {
-            std::uint64_t* dst = ligne(m);
-            const std::uint64_t* src = ligne(m + 1);
-            const std::size_t d = static_cast<std::size_t>(Div[static_cast<Integer>(m)]);
-            // dst = src | (src << d), cut at the target
-            const std::size_t mots = d / 64;
-            const unsigned bits = static_cast<unsigned>(d % 64);
-            for (std::size_t w = 0; w < mots_par_ligne_; ++w) {
-                std::uint64_t decale = 0;
-                if (w >= mots) {
-                    decale = src[w - mots] << bits;
-                    if (bits != 0 && w > mots) decale |= src[w - mots - 1] >> (64 - bits);
+    explicit SommesAtteignables(const Decoupage& d) : d_(d) {
+        const std::size_t n = static_cast<std::size_t>(ND1);
+        groupe_de_.assign(n + 2, 0);
+        debut_ligne_.assign(n + 2, 0);
+        std::size_t mots = 0;
+        for (std::size_t g = 0; g < d_.groupes.size(); ++g) {
+            const Groupe& G = d_.groupes[g];
+            for (std::size_t m = G.debut; m <= G.fin; ++m) {
+                groupe_de_[m] = g;
+                debut_ligne_[m] = mots;
+                mots += largeur(G);
+            }
+        }
+        bits_.assign(mots, 0);
+        for (const Groupe& G : d_.groupes) {
+            if (G.fin < G.debut) continue;
+            const std::size_t w = largeur(G);
+            for (std::size_t m = G.fin + 1; m-- > G.debut;) {
+                std::uint64_t* dst = bits_.data() + debut_ligne_[m];
+                const std::size_t v = static_cast<std::size_t>(Div[static_cast<Integer>(m)] / G.unite);
+                if (m == G.fin) {  // the empty sum, and this divisor alone
+                    dst[0] = 1;
+                    if (v / 64 < w) dst[v / 64] |= std::uint64_t{1} << (v % 64);
+                    continue;
                 }
-                dst[w] = src[w] | decale;
+                // dst = src | (src << v), cut at the group's whole sum
+                const std::uint64_t* src = bits_.data() + debut_ligne_[m + 1];
+                const std::size_t decal_mots = v / 64;
+                const unsigned decal_bits = static_cast<unsigned>(v % 64);
+                for (std::size_t x = 0; x < w; ++x) {
+                    std::uint64_t decale = 0;
+                    if (x >= decal_mots) {
+                        decale = src[x - decal_mots] << decal_bits;
+                        if (decal_bits != 0 && x > decal_mots) decale |= src[x - decal_mots - 1] >> (64 - decal_bits);
+                    }
+                    dst[x] = src[x] | decale;
+                }
             }
         }
     }
-    static bool tient(std::size_t n, Integer cible) {
-        const double octets = (static_cast<double>(n) + 2) * (static_cast<double>(cible) / 64 + 1) * 8;
-        return octets <= static_cast<double>(octets_sommes_max);
+
+    static bool tient(const Decoupage& d) {
+        double mots = 0;
+        for (const Groupe& G : d.groupes)
+            if (G.fin >= G.debut)
+                mots += static_cast<double>(G.fin - G.debut + 1) * (static_cast<double>(G.plafond) / 64 + 1);
+        return mots * 8 <= static_cast<double>(octets_sommes_max);
     }
+
     bool atteignable(std::size_t m, Somme r) const {
-        const std::size_t v = static_cast<std::size_t>(r);
-        return (ligne(m)[v / 64] >> (v % 64)) & 1;
+        if (r < 0) return false;
+        if (m > static_cast<std::size_t>(ND1)) return r == 0;
+        std::size_t g = groupe_de_[m];
+        const Groupe& G = d_.groupes[g];
+        if (r % G.unite != 0) return false;
+        Somme q = r / G.unite;
+        for (; g < d_.groupes.size(); ++g) {
+            const bool dernier = g + 1 == d_.groupes.size();
+            const Somme chiffre = dernier ? q : q % d_.base;
+            if (!dans_le_groupe(g, g == groupe_de_[m] ? m : d_.groupes[g].debut, chiffre)) return false;
+            if (dernier) break;
+            q /= d_.base;
+        }
+        return true;
     }
 
 private:
-    std::uint64_t* ligne(std::size_t m) { return bits_.data() + m * mots_par_ligne_; }
-    const std::uint64_t* ligne(std::size_t m) const { return bits_.data() + m * mots_par_ligne_; }
-    std::size_t mots_par_ligne_;
+    static std::size_t largeur(const Groupe& G) { return static_cast<std::size_t>(G.plafond / 64) + 1; }
+
+    // Some subset of the group's divisors from Div[m] on makes v units.
+    bool dans_le_groupe(std::size_t g, std::size_t m, Somme v) const {
+        const Groupe& G = d_.groupes[g];
+        if (v > G.plafond) return false;
+        if (m > G.fin) return v == 0;
+        const std::size_t x = static_cast<std::size_t>(v);
+        return (bits_[debut_ligne_[m] + x / 64] >> (x % 64)) & 1;
+    }
+
+    const Decoupage& d_;
+    std::vector<std::size_t> groupe_de_;    // group of each index
+    std::vector<std::size_t> debut_ligne_;  // first word of each index's row
     std::vector<std::uint64_t> bits_;
 };
 
@@ -88,18 +206,49 @@ void avancement_comptage(double part, void* contexte) {
     static_cast<Avancement*>(contexte)->montrer(part, 0);
 }
 
-// Counting without listing, by the table of sums and numbers of terms.
-bool compter(Avancement& avancement) {
-    std::vector<Compte> par_termes;
-    if (!compter_sous_ensembles(&Div[1], static_cast<std::size_t>(ND1), SN, octets_comptage_max,
-                                par_termes, avancement_comptage, &avancement))
-        return false;
+void ajouter_comptes(const std::vector<Compte>& par_termes) {
     for (std::size_t m = 1; m < par_termes.size(); ++m) {
         if (par_termes[m].est_nul()) continue;
         NS[static_cast<Integer>(m)] += par_termes[m];
         ns += par_termes[m];
         ndif = static_cast<Integer>(m);
     }
+}
+
+// Counting without listing, by the table of sums and numbers of terms: over
+// all the divisors at once, or group by group, the counts of the groups then
+// multiplied together.
+bool compter(const Decoupage& d, Avancement& avancement) {
+    const std::size_t n = static_cast<std::size_t>(ND1);
+    std::vector<Compte> par_termes;
+    if (compter_sous_ensembles(&Div[1], n, SN, octets_comptage_max, par_termes, avancement_comptage,
+                               &avancement)) {
+        ajouter_comptes(par_termes);
+        return true;
+    }
+    if (d.groupes.size() < 2) return false;
+    std::vector<Compte> produit(1);  // the empty subset of no group
+    produit[0] += 1;
+    for (const Groupe& G : d.groupes) {
+        const std::size_t taille = G.fin >= G.debut ? G.fin - G.debut + 1 : 0;
+        std::vector<Compte> groupe(1);
+        if (G.chiffre == 0) {
+            groupe[0] += 1;  // only the empty subset makes 0
+        } else {
+            std::vector<Integer> unites(taille);
+            for (std::size_t q = 0; q < taille; ++q)
+                unites[q] = static_cast<Integer>(Div[static_cast<Integer>(G.debut + q)] / G.unite);
+            if (!compter_sous_ensembles(unites.data(), taille, static_cast<Integer>(G.chiffre),
+                                        octets_comptage_max, groupe))
+                return false;
+        }
+        std::vector<Compte> suivant(produit.size() + groupe.size() - 1);
+        for (std::size_t x = 0; x < produit.size(); ++x)
+            for (std::size_t y = 0; y < groupe.size(); ++y)
+                if (!produit[x].est_nul() && !groupe[y].est_nul()) suivant[x + y] += produit[x] * groupe[y];
+        produit = std::move(suivant);
+    }
+    ajouter_comptes(produit);
     return true;
 }
 
@@ -190,11 +339,12 @@ void lister(const SommesAtteignables* sommes, Avancement& avancement) {
 void recherche_rapide() {
     if (Sol == 1) ecrire(" \n \n \t Les sommes recherchees ont pour termes : \n ");
     if (SN < 1 || ND1 < 1) return;  // no subset of positive divisors reaches it
+    const Decoupage decoupage = decouper();
+    if (decoupage.impossible) return;
     Avancement avancement(Sol == 1);
-    if (Sol == 0 && compter(avancement)) return;
-    const std::size_t n = static_cast<std::size_t>(ND1);
-    if (SommesAtteignables::tient(n, SN)) {
-        const SommesAtteignables sommes(n, SN);
+    if (Sol == 0 && compter(decoupage, avancement)) return;
+    if (SommesAtteignables::tient(decoupage)) {
+        const SommesAtteignables sommes(decoupage);
         lister(&sommes, avancement);
     } else {
         lister(nullptr, avancement);

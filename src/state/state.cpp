@@ -123,6 +123,23 @@ Compte& Compte::operator+=(const Compte& autre) {
     return *this;
 }
 
+Compte operator*(const Compte& x, const Compte& y) {
+    Compte produit;
+    if (x.est_nul() || y.est_nul()) return produit;
+    produit.mots.assign(x.mots.size() + y.mots.size(), 0);
+    for (std::size_t u = 0; u < x.mots.size(); ++u) {
+        Double_mot retenue = 0;
+        for (std::size_t v = 0; v < y.mots.size(); ++v) {
+            const Double_mot w = static_cast<Double_mot>(x.mots[u]) * y.mots[v] + produit.mots[u + v] + retenue;
+            produit.mots[u + v] = static_cast<std::uint64_t>(w);
+            retenue = w >> 64;
+        }
+        produit.mots[u + y.mots.size()] = static_cast<std::uint64_t>(retenue);
+    }
+    while (!produit.mots.empty() && produit.mots.back() == 0) produit.mots.pop_back();
+    return produit;
+}
+
 std::string Compte::decimal() const {
     if (mots.empty()) return "0";
     // Repeated division by 10^19, the largest power of ten in 64 bits.

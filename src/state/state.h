@@ -31,6 +31,8 @@ struct Compte {
     bool est_nul() const { return mots.empty(); }
     Compte& operator+=(std::uint64_t n);
     Compte& operator+=(const Compte& autre);
+    /// The product, exact.
+    friend Compte operator*(const Compte& x, const Compte& y);
     bool operator==(const Compte& autre) const = default;
     /// Plain decimal digits, "0" for the count 0.
     std::string decimal() const;
