@@ -6,13 +6,15 @@
 // where two patterns first differ). A depth-first search that extends a subset
 // with each larger divisor in turn, smallest first, meets them in that same
 // order. It gives up a branch as soon as the next divisor overshoots the
-// target or the divisors left cannot reach it; when the target is small
+// target or the divisors left cannot reach it; when the sums are small
 // enough, a table of the sums that the divisors left can make cuts every
 // branch that leads to no solution, so the work follows the solutions found.
-// Counting alone, for a target small enough, needs no enumeration at all (see
-// counting.h).
+// Counting alone needs no enumeration at all when the sums are small enough
+// (see counting.h). A number with a large prime factor splits into groups of
+// divisors whose sums never carry into one another (see Decoupage), and the
+// sums that matter are then those of each group, however large N is.
 //
-// Reads: Div[1..ND1], ND1, SN, Sol.
+// Reads: Div[1..ND1], ND1, SN, Sol, N, nf, Nfact, Nexpo.
 // Writes: ns, ndif, NS[1..ND1].
 // Cost: counting: about ND1 x SN x (number of terms) additions; listing: a
 // few steps per divisor of each solution when the sum table fits, otherwise
