@@ -10,6 +10,7 @@
 #include <string>
 
 #include "divisors/large_factor.h"
+#include "search/search.h"
 #include "state/state.h"
 #include "support/stages.h"
 
@@ -83,6 +84,45 @@ TEST(EngineAgainstWalk, TargetsBeyondTheTables) {
             const Integer pe = n / r.a;
             ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, 3 + 3 * pe, true, lister));
             ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n - pe, true, lister));
+        }
+    }
+}
+
+// Every method of the engine, each made to serve alone by taking the tables
+// away from it, against the walk.
+TEST(EngineAgainstWalk, EachMethodAlone) {
+    struct Methode {
+        const char* nom;
+        std::size_t comptage, sommes;
+        bool memorise;
+    };
+    const Methode methodes[] = {
+        {"remembered remainders", 0, std::size_t{1} << 28, true},
+        {"search without tables", 0, 0, false},
+    };
+    // The engine's own bounds come back whatever happens.
+    struct Reglages {
+        std::size_t comptage = octets_comptage_max, sommes = octets_sommes_max;
+        bool memorise = comptage_memorise;
+        ~Reglages() {
+            octets_comptage_max = comptage;
+            octets_sommes_max = sommes;
+            comptage_memorise = memorise;
+        }
+    } const reglages;
+    for (const Methode& methode : methodes) {
+        SCOPED_TRACE(methode.nom);
+        octets_comptage_max = methode.comptage;
+        octets_sommes_max = methode.sommes;
+        comptage_memorise = methode.memorise;
+        for (Integer n = 2; n <= 1500; ++n) {
+            Integer nombre = 0, somme = 0;
+            diviseurs_propres(n, nombre, somme);
+            if (nombre > 20 || somme <= n) continue;
+            SCOPED_TRACE("N = " + std::to_string(n));
+            ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n, false, false));
+            ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, n, false, true));
+            ASSERT_TRUE(essai::meme_resultat_que_le_parcours(n, somme - n / 2, true, false));
         }
     }
 }

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "dialogue/console.h"
@@ -32,9 +33,6 @@
 
 namespace {
 
-// Largest table the counting may use, and the table of reachable sums.
-constexpr std::size_t octets_comptage_max = std::size_t{1} << 30;
-constexpr std::size_t octets_sommes_max = std::size_t{1} << 28;
 
 // How the divisors that take part split into groups whose sums never carry
 // into one another.
@@ -217,19 +215,91 @@ void ajouter_comptes(const std::vector<Compte>& par_termes) {
     }
 }
 
-// Counting without listing, by the table of sums and numbers of terms: over
-// all the divisors at once, or group by group, the counts of the groups then
-// multiplied together.
-bool compter(const Decoupage& d, Avancement& avancement) {
-    const std::size_t n = static_cast<std::size_t>(ND1);
-    std::vector<Compte> par_termes;
-    if (compter_sous_ensembles(&Div[1], n, SN, octets_comptage_max, par_termes, avancement_comptage,
-                               &avancement)) {
-        ajouter_comptes(par_termes);
+// Counting by a remembered recursion on (m, r), the number of subsets of
+// Div[1..m] that add up to r, split by number of terms: taking Div[m] or not.
+// Useful when the target is far too large for the table but the divisors are
+// so spread out that few remainders r can still be made by the smaller ones
+// (numbers like 3 x 2^60). It gives up once it has remembered too much.
+class CompteurMemorise {
+public:
+    CompteurMemorise() {
+        const std::size_t n = static_cast<std::size_t>(ND1);
+        avant_.assign(n + 1, 0);
+        for (std::size_t m = 1; m <= n; ++m) avant_[m] = avant_[m - 1] + Div[static_cast<Integer>(m)];
+        resultats_.push_back({});        // 0: no subset
+        resultats_.push_back({Compte{}});  // 1: the empty subset alone
+        resultats_[1][0] += 1;
+    }
+
+    /// The counts for the target SN, or false when too much was remembered.
+    bool compter(std::vector<Compte>& par_termes) {
+        const std::uint32_t x = compter(static_cast<std::size_t>(ND1), static_cast<Somme>(SN), 0);
+        if (deborde_) return false;
+        par_termes = resultats_[x];
         return true;
     }
-    if (d.groupes.size() < 2) return false;
-    std::vector<Compte> produit(1);  // the empty subset of no group
+
+private:
+    struct Cle {
+        std::uint64_t m, r;
+        bool operator==(const Cle&) const = default;
+    };
+    struct Hachage {
+        std::size_t operator()(const Cle& c) const {
+            return std::hash<std::uint64_t>()(c.r * 0x9E3779B97F4A7C15ULL ^ c.m);
+        }
+    };
+
+    static constexpr std::size_t cases_max = std::size_t{1} << 25;  // about 1 GiB of counts
+    static constexpr std::size_t profondeur_max = 4000;
+
+    std::uint32_t compter(std::size_t m, Somme r, std::size_t profondeur) {
+        if (deborde_) return 0;
+        if (r == 0) return 1;
+        while (m > 0 && Div[static_cast<Integer>(m)] > r) --m;  // too large to be taken
+        if (m == 0 || r > avant_[m]) return 0;
+        if (profondeur > profondeur_max) {
+            deborde_ = true;
+            return 0;
+        }
+        const Cle cle{m, static_cast<std::uint64_t>(r)};
+        if (const auto trouve = deja_.find(cle); trouve != deja_.end()) return trouve->second;
+        std::vector<Compte> somme;
+        if (r == avant_[m]) {  // all of Div[1..m]
+            somme.resize(m + 1);
+            somme[m] += 1;
+        } else {
+            const std::uint32_t sans = compter(m - 1, r, profondeur + 1);
+            const std::uint32_t avec = compter(m - 1, r - Div[static_cast<Integer>(m)], profondeur + 1);
+            if (deborde_) return 0;
+            const std::vector<Compte>& a = resultats_[sans];
+            const std::vector<Compte>& b = resultats_[avec];
+            somme.resize(std::max(a.size(), b.size() + 1));
+            for (std::size_t q = 0; q < a.size(); ++q) somme[q] += a[q];
+            for (std::size_t q = 0; q < b.size(); ++q) somme[q + 1] += b[q];
+        }
+        cases_ += somme.size();
+        if (cases_ > cases_max) {
+            deborde_ = true;
+            return 0;
+        }
+        resultats_.push_back(std::move(somme));
+        const auto x = static_cast<std::uint32_t>(resultats_.size() - 1);
+        deja_.emplace(cle, x);
+        return x;
+    }
+
+    std::vector<Somme> avant_;  // avant_[m] = Div[1] + ... + Div[m]
+    std::vector<std::vector<Compte>> resultats_;
+    std::unordered_map<Cle, std::uint32_t, Hachage> deja_;
+    std::size_t cases_ = 0;
+    bool deborde_ = false;
+};
+
+// Counting group by group: each group's counts by the table, then multiplied
+// together, number of terms by number of terms.
+bool compter_par_groupes(const Decoupage& d, std::vector<Compte>& produit) {
+    produit.assign(1, Compte{});  // the empty subset of no group
     produit[0] += 1;
     for (const Groupe& G : d.groupes) {
         const std::size_t taille = G.fin >= G.debut ? G.fin - G.debut + 1 : 0;
@@ -250,8 +320,21 @@ bool compter(const Decoupage& d, Avancement& avancement) {
                 if (!produit[x].est_nul() && !groupe[y].est_nul()) suivant[x + y] += produit[x] * groupe[y];
         produit = std::move(suivant);
     }
-    ajouter_comptes(produit);
     return true;
+}
+
+// Counting without listing: by the table over all the divisors at once, else
+// group by group, else by remembered remainders; false when none can serve.
+bool compter(const Decoupage& d, Avancement& avancement) {
+    const std::size_t n = static_cast<std::size_t>(ND1);
+    std::vector<Compte> par_termes;
+    const bool compte =
+        compter_sous_ensembles(&Div[1], n, SN, octets_comptage_max, par_termes, avancement_comptage,
+                               &avancement) ||
+        (d.groupes.size() > 1 && compter_par_groupes(d, par_termes)) ||
+        (comptage_memorise && CompteurMemorise().compter(par_termes));
+    if (compte) ajouter_comptes(par_termes);
+    return compte;
 }
 
 // The depth-first listing. With `sommes`, every branch taken leads to at
@@ -337,6 +420,10 @@ void lister(const SommesAtteignables* sommes, Avancement& avancement) {
 }
 
 }  // namespace
+
+std::size_t octets_comptage_max = std::size_t{1} << 30;
+std::size_t octets_sommes_max = std::size_t{1} << 28;
+bool comptage_memorise = true;
 
 void recherche_rapide() {
     if (Sol == 1) ecrire(" \n \n \t Les sommes recherchees ont pour termes : \n ");

@@ -1,6 +1,8 @@
 // The divisor-sum search: one calculation from its questions to its report.
 #pragma once
 
+#include <cstddef>
+
 /// One calculation: asks N, whether to print every solution, the target;
 /// then factorises, lists the divisors, settles the quick outcomes or
 /// searches, and reports.
@@ -30,6 +32,15 @@ int suiv3();
 /// The fast engine: the same output and counts as parcours, visiting only
 /// what can still lead to a solution.
 void recherche_rapide();
+
+/// Bounds of the fast engine's tables, in bytes: the table of counts by sum
+/// and number of terms (1 GiB), the table of the sums that the divisors left
+/// can make (256 MiB). Beyond them the engine uses its other methods; the
+/// tests lower them to check those methods too.
+extern std::size_t octets_comptage_max;
+extern std::size_t octets_sommes_max;
+/// true: counting may remember remainders when the tables are too large.
+extern bool comptage_memorise;
 
 /// The report (count and distribution by number of terms) and the reset of
 /// the working lists to their start-up length.
