@@ -250,7 +250,7 @@ private:
         }
     };
 
-    static constexpr std::size_t cases_max = std::size_t{1} << 25;  // about 1 GiB of counts
+    static constexpr std::size_t cases_max = std::size_t{1} << 23;  // a few hundred MiB
     static constexpr std::size_t profondeur_max = 4000;
 
     std::uint32_t compter(std::size_t m, Somme r, std::size_t profondeur) {

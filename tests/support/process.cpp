@@ -1,15 +1,21 @@
 #include "support/process.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -23,105 +29,216 @@ void fermer(int& fd) {
     fd = -1;
 }
 
+void exiger(bool ok, const char* quoi) {
+    if (!ok) throw std::runtime_error(std::string(quoi) + ": " + std::strerror(errno));
+}
+
+/// A pseudo-terminal without echo or output processing, so that what the
+/// program writes comes through unchanged. Returns the master; `esclave` is the
+/// program's side.
+int ouvrir_terminal(int& esclave) {
+    const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char nom[128] = {};
+    exiger(maitre >= 0 && ::grantpt(maitre) == 0 && ::unlockpt(maitre) == 0 &&
+               ::ptsname_r(maitre, nom, sizeof nom) == 0,
+           "pseudo-terminal");
+    esclave = ::open(nom, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios modes{};
+    exiger(esclave >= 0 && ::tcgetattr(esclave, &modes) == 0, nom);
+    modes.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
+    modes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    ::tcsetattr(esclave, TCSANOW, &modes);
+    return maitre;
+}
+
+/// The program's peak resident size so far, from /proc (its own, since exec).
+long vmhwm_ko(pid_t pid) {
+    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
+    std::string ligne;
+    while (std::getline(f, ligne))
+        if (ligne.rfind("VmHWM:", 0) == 0) return std::strtol(ligne.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
 }  // namespace
 
 std::string programme_taverlune() { return TAVERLUNE_BINARY; }
 std::string programme_reference() { return TAVERLUNE_REFERENCE_BINARY; }
 
-Execution lancer(const std::string& programme, const std::string& reponses, Entree entree,
-                 double secondes_max) {
-    std::signal(SIGPIPE, SIG_IGN);  // the program may stop reading its answers
-    int vers_entree[2] = {-1, -1};
-    int depuis_sortie[2] = {-1, -1};
-    int depuis_erreurs[2] = {-1, -1};
-    int fichier = -1;
-    if (entree == Entree::tube) {
-        if (::pipe2(vers_entree, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    } else {
-        char nom[] = "/tmp/taverlune-entree-XXXXXX";
-        fichier = ::mkstemp(nom);
-        if (fichier < 0) throw std::runtime_error("mkstemp");
-        ::unlink(nom);
-        if (::write(fichier, reponses.data(), reponses.size()) !=
-            static_cast<ssize_t>(reponses.size()))
-            throw std::runtime_error("write");
-        ::lseek(fichier, 0, SEEK_SET);
+Execution executer(const Lancement& l) {
+    std::signal(SIGPIPE, SIG_IGN);  // our own writes to a program that has ended
+    const Flux* flux[3] = {&l.entree, &l.sortie, &l.erreurs};
+    int enfant[3] = {-1, -1, -1};  // the program's ends
+    int nous[3] = {-1, -1, -1};    // ours: its answers, its output, its errors
+    int maitre = -1, esclave = -1;
+    for (int k = 0; k < 3; ++k) {
+        switch (flux[k]->sorte) {
+        case Flux::tube: {
+            int p[2];
+            exiger(::pipe2(p, O_CLOEXEC) == 0, "pipe");
+            enfant[k] = k == 0 ? p[0] : p[1];
+            nous[k] = k == 0 ? p[1] : p[0];
+            break;
+        }
+        case Flux::fichier:
+            if (flux[k]->chemin != nullptr) {
+                enfant[k] = ::open(flux[k]->chemin, flux[k]->mode | O_CLOEXEC);
+                exiger(enfant[k] >= 0, flux[k]->chemin);
+            } else {
+                char nom[] = "/tmp/taverlune-entree-XXXXXX";
+                enfant[k] = ::mkostemp(nom, O_CLOEXEC);
+                exiger(enfant[k] >= 0, "mkostemp");
+                ::unlink(nom);
+                for (const Etape& e : l.etapes)
+                    exiger(::write(enfant[k], e.texte.data(), e.texte.size()) ==
+                               static_cast<ssize_t>(e.texte.size()),
+                           "write");
+                ::lseek(enfant[k], 0, SEEK_SET);
+            }
+            break;
+        case Flux::terminal:
+            if (maitre < 0) maitre = ouvrir_terminal(esclave);
+            enfant[k] = esclave;
+            // Output comes from the master once: through stdout if it is there.
+            if (k != 2 || flux[1]->sorte != Flux::terminal) nous[k] = ::fcntl(maitre, F_DUPFD_CLOEXEC, 0);
+            break;
+        case Flux::ferme:
+            break;
+        }
     }
-    if (::pipe2(depuis_sortie, O_CLOEXEC) != 0 || ::pipe2(depuis_erreurs, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, entree == Entree::tube ? vers_entree[0] : fichier, 0);
-    posix_spawn_file_actions_adddup2(&actions, depuis_sortie[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, depuis_erreurs[1], 2);
-    char* argv[] = {const_cast<char*>(programme.c_str()), nullptr};
+    for (int k = 0; k < 3; ++k) {
+        if (enfant[k] >= 0) posix_spawn_file_actions_adddup2(&actions, enfant[k], k);
+        else posix_spawn_file_actions_addclose(&actions, k);
+    }
+    posix_spawnattr_t attributs;
+    posix_spawnattr_init(&attributs);
+    sigset_t vide, pipe;
+    sigemptyset(&vide);
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    posix_spawnattr_setsigmask(&attributs, &vide);
+    posix_spawnattr_setsigdefault(&attributs, &pipe);
+    posix_spawnattr_setflags(&attributs, static_cast<short>(POSIX_SPAWN_SETSIGMASK |
+                                                            (l.sigpipe_ignore ? 0 : POSIX_SPAWN_SETSIGDEF)));
+    char* argv[] = {const_cast<char*>(l.programme.c_str()), nullptr};
     pid_t pid = 0;
-    const int err = posix_spawn(&pid, programme.c_str(), &actions, nullptr, argv, environ);
+    const int err = posix_spawn(&pid, l.programme.c_str(), &actions, &attributs, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (err != 0) throw std::runtime_error("posix_spawn " + programme);
-
-    fermer(vers_entree[0]);
-    fermer(depuis_sortie[1]);
-    fermer(depuis_erreurs[1]);
-    fermer(fichier);
-    if (vers_entree[1] >= 0) ::fcntl(vers_entree[1], F_SETFL, O_NONBLOCK);
+    posix_spawnattr_destroy(&attributs);
+    for (int k = 0; k < 3; ++k)
+        if (enfant[k] != esclave) fermer(enfant[k]);
+    fermer(esclave);
+    fermer(maitre);
+    if (err != 0) throw std::runtime_error("posix_spawn " + l.programme);
+    for (int fd : nous)
+        if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 
     Execution r;
-    std::size_t ecrit = 0;
-    if (reponses.empty()) fermer(vers_entree[1]);
-    const auto limite = std::chrono::steady_clock::now() +
-                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(secondes_max));
+    const auto debut = std::chrono::steady_clock::now();
+    const auto ecoule = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+    };
+    std::size_t etape = 0, ecrit = 0;
     char tampon[1 << 16];
-    while (depuis_sortie[0] >= 0 || depuis_erreurs[0] >= 0) {
+    // Reads what stream k (1 or 2) holds; false when nothing came.
+    const auto lire = [&](int k) {
+        std::string& vers = k == 1 ? r.sortie : r.erreurs;
+        std::size_t max = k == 1 && l.octets_par_seconde > 0 ? 4096 : sizeof tampon;
+        if (k == 1 && l.fermer_sortie_apres != std::string::npos)
+            max = std::min(max, l.fermer_sortie_apres - r.sortie.size());
+        const ssize_t n = max == 0 ? 0 : ::read(nous[k], tampon, max);
+        if (n > 0) {
+            vers.append(tampon, static_cast<std::size_t>(n));
+            if (k == 1 && r.sortie.size() == l.fermer_sortie_apres) fermer(nous[1]);
+            return true;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return false;
+        fermer(nous[k]);  // end of file, or EIO from a terminal whose other side is gone
+        return false;
+    };
+    const auto due = [&] {
+        return nous[0] >= 0 && etape < l.etapes.size() && r.sortie.size() >= l.etapes[etape].apres;
+    };
+
+    int etat = 0;
+    for (;;) {
+        while (due()) {  // the answers due once the output has reached their mark
+            const Etape& e = l.etapes[etape];
+            if (e.mesurer && r.pic_ko < 0) r.pic_ko = vmhwm_ko(pid);
+            if (ecrit < e.texte.size()) {
+                const ssize_t w = ::write(nous[0], e.texte.data() + ecrit, e.texte.size() - ecrit);
+                if (w < 0 && errno != EAGAIN && errno != EINTR) fermer(nous[0]);
+                if (w > 0) ecrit += static_cast<std::size_t>(w);
+                if (ecrit < e.texte.size()) break;
+            }
+            ++etape;
+            ecrit = 0;
+        }
+        if (etape == l.etapes.size() && !l.garder_entree && l.entree.sorte == Flux::tube) fermer(nous[0]);
+
         pollfd fds[3];
-        int nfds = 0;
-        auto ajouter = [&](int fd, short ev) {
-            if (fd >= 0) fds[nfds++] = {fd, ev, 0};
-        };
-        ajouter(depuis_sortie[0], POLLIN);
-        ajouter(depuis_erreurs[0], POLLIN);
-        ajouter(vers_entree[1], POLLOUT);
-        const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(
-            limite - std::chrono::steady_clock::now());
-        if (reste.count() <= 0) {
-            r.delai_depasse = true;
-            ::kill(pid, SIGKILL);
+        nfds_t nfds = 0;
+        const bool freine =
+            l.octets_par_seconde > 0 && static_cast<double>(r.sortie.size()) > l.octets_par_seconde * ecoule();
+        if (nous[1] >= 0 && !freine) fds[nfds++] = {nous[1], POLLIN, 0};
+        if (nous[2] >= 0) fds[nfds++] = {nous[2], POLLIN, 0};
+        if (due()) fds[nfds++] = {nous[0], POLLOUT, 0};
+        ::poll(fds, nfds, nfds == 0 ? 1 : freine ? 2 : 20);
+        for (nfds_t q = 0; q < nfds; ++q) {
+            if (fds[q].revents == 0 || fds[q].events != POLLIN) continue;
+            lire(fds[q].fd == nous[1] ? 1 : 2);
+        }
+
+        if (::waitpid(pid, &etat, WNOHANG) == pid) {
+            while (nous[1] >= 0 && lire(1)) {
+            }
+            while (nous[2] >= 0 && lire(2)) {
+            }
             break;
         }
-        if (::poll(fds, static_cast<nfds_t>(nfds), static_cast<int>(reste.count())) < 0) {
-            if (errno == EINTR) continue;
-            throw std::runtime_error("poll");
-        }
-        for (int q = 0; q < nfds; ++q) {
-            if (fds[q].revents == 0) continue;
-            if (fds[q].fd == vers_entree[1]) {
-                const ssize_t w =
-                    ::write(vers_entree[1], reponses.data() + ecrit, reponses.size() - ecrit);
-                if (w > 0) ecrit += static_cast<std::size_t>(w);
-                if ((w < 0 && errno != EAGAIN) || ecrit == reponses.size()) fermer(vers_entree[1]);
-                continue;
+        if (ecoule() > l.secondes_max) {
+            r.delai_depasse = true;
+            ::kill(pid, SIGKILL);
+            while (::waitpid(pid, &etat, 0) < 0 && errno == EINTR) {
             }
-            const ssize_t n = ::read(fds[q].fd, tampon, sizeof tampon);
-            if (n > 0) {
-                (fds[q].fd == depuis_sortie[0] ? r.sortie : r.erreurs)
-                    .append(tampon, static_cast<std::size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                if (fds[q].fd == depuis_sortie[0]) fermer(depuis_sortie[0]);
-                else fermer(depuis_erreurs[0]);
-            }
+            break;
         }
     }
-    fermer(vers_entree[1]);
-    fermer(depuis_sortie[0]);
-    fermer(depuis_erreurs[0]);
-    int etat = 0;
-    while (::waitpid(pid, &etat, 0) < 0 && errno == EINTR) {
-    }
+    r.secondes = ecoule();
+    for (int& fd : nous) fermer(fd);
     if (WIFEXITED(etat)) r.statut = WEXITSTATUS(etat);
     if (WIFSIGNALED(etat)) r.signal = WTERMSIG(etat);
     return r;
+}
+
+Execution lancer(const std::string& programme, const std::string& reponses, double secondes_max) {
+    return executer({.programme = programme, .etapes = {{0, reponses}}, .secondes_max = secondes_max});
+}
+
+void verifier_fin_normale(const Execution& e) {
+    EXPECT_FALSE(e.delai_depasse);
+    EXPECT_EQ(e.signal, 0);
+    EXPECT_EQ(e.statut, 1);
+}
+
+void verifier(const std::string& reponses, const std::string& attendu) {
+    const Execution e = lancer(programme_taverlune(), reponses, 60.0);
+    verifier_fin_normale(e);
+    EXPECT_EQ(e.sortie, attendu);
+}
+
+std::string visible(const std::string& mot) {
+    std::string texte;
+    for (char c : mot) {
+        const auto u = static_cast<unsigned char>(c);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02x", u);
+        texte += u >= 0x20 && u < 0x7f ? std::string(1, c) : std::string(hex);
+    }
+    return texte.size() > 200 ? texte.substr(0, 200) + "..." : texte;
 }
 
 }  // namespace essai

@@ -1,31 +1,71 @@
 // Runs the built program as a user would: its answers written into a pipe (or
-// given as a regular file), its standard output and error collected whole.
+// a terminal, or a file), piece by piece as its questions come out if need be,
+// its standard output and error collected whole.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace essai {
-
-/// How the answers reach the program's standard input.
-enum class Entree {
-    tube,     ///< a pipe, written then closed (end of input after the answers)
-    fichier,  ///< a regular file holding the answers
-};
-
-struct Execution {
-    std::string sortie;   ///< everything written on standard output
-    std::string erreurs;  ///< everything written on standard error
-    int statut = -1;      ///< exit status, or -1 when ended by a signal
-    int signal = 0;       ///< the signal that ended it, or 0
-    bool delai_depasse = false;  ///< killed because it ran past the time limit
-};
-
-/// Runs `programme` with `reponses` on its standard input.
-Execution lancer(const std::string& programme, const std::string& reponses,
-                 Entree entree = Entree::tube, double secondes_max = 120.0);
 
 /// Path of the built program, and of the reference program (plain walk).
 std::string programme_taverlune();
 std::string programme_reference();
+
+/// How one standard stream of the program is connected.
+struct Flux {
+    enum Sorte {
+        tube,      ///< a pipe to or from the test
+        fichier,   ///< `chemin` opened with `mode`; with no path, standard input
+                   ///< is a regular file holding every answer
+        terminal,  ///< the run's one pseudo-terminal (no echo, no output processing)
+        ferme,     ///< closed
+    } sorte = tube;
+    const char* chemin = nullptr;
+    int mode = 0;
+};
+
+/// A piece of the answers, written once standard output holds at least `apres` bytes.
+struct Etape {
+    std::size_t apres = 0;
+    std::string texte;
+    bool mesurer = false;  ///< read the program's peak memory first (it is then waiting)
+};
+
+struct Lancement {
+    std::string programme = programme_taverlune();
+    std::vector<Etape> etapes;
+    Flux entree{}, sortie{}, erreurs{};
+    double secondes_max = 120.0;
+    std::size_t fermer_sortie_apres = std::string::npos;  ///< stop reading stdout after that many bytes
+    bool garder_entree = false;     ///< keep a piped standard input open after the last answer
+    bool sigpipe_ignore = false;    ///< the program starts with SIGPIPE ignored
+    double octets_par_seconde = 0;  ///< read its output no faster than this (0: as it comes)
+};
+
+struct Execution {
+    std::string sortie;   ///< everything read from standard output (or the terminal)
+    std::string erreurs;  ///< everything read from standard error
+    int statut = -1;      ///< exit status, or -1 when ended by a signal
+    int signal = 0;       ///< the signal that ended it, or 0
+    bool delai_depasse = false;  ///< killed because it ran past the time limit
+    long pic_ko = -1;     ///< its peak resident size (VmHWM) at the step marked `mesurer`
+    double secondes = 0;  ///< wall time of the run
+};
+
+Execution executer(const Lancement& l);
+
+/// Runs `programme` with `reponses` written into a pipe on its standard input.
+Execution lancer(const std::string& programme, const std::string& reponses, double secondes_max = 120.0);
+
+/// Expects the run to have ended by itself, with status 1.
+void verifier_fin_normale(const Execution& e);
+
+/// Runs the program through pipes; expects status 1 after exactly `attendu` on stdout.
+void verifier(const std::string& reponses, const std::string& attendu);
+
+/// `mot` with control and high bytes written as escapes, for the trace of a row.
+std::string visible(const std::string& mot);
 
 }  // namespace essai
