@@ -4,6 +4,7 @@
 // in place of the pipes. Peak memory figures are printed for the record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -27,14 +28,13 @@ constexpr bool kPicsComparables = false;
 constexpr bool kPicsComparables = true;
 #endif
 
-/// Runs `avant`, then, once the output holds `attendu` but for the program's last
-/// question, reads its peak memory and types `derniere`; expects `attendu` whole.
-Execution mesurer(const std::string& avant, const std::string& attendu, std::size_t avant_la_fin,
-                  const std::string& derniere) {
-    const Execution e = executer({.etapes = {{0, avant}, {attendu.size() - avant_la_fin, derniere, true}}});
+/// Runs `reponses` but their last "0\n", typed once the output holds `attendu`
+/// (the program then waits at its last question) and its peak memory is read.
+Execution mesurer(const std::string& reponses, const std::string& attendu) {
+    const std::string avant = reponses.substr(0, reponses.size() - 2);
+    const Execution e = executer({.etapes = {{0, avant}, {attendu.size(), "0\n", true}}});
     verifier_fin_normale(e);
-    EXPECT_EQ(e.sortie.size(), attendu.size());
-    EXPECT_TRUE(e.sortie == attendu) << "the output differs";
+    EXPECT_TRUE(meme_sortie(e.sortie, attendu));
     EXPECT_GT(e.pic_ko, 0);
     return e;
 }
@@ -63,9 +63,6 @@ TEST(CutInput, EveryPrefixOfATwoCalculationDialogueEndsAtTheWaitingQuestion) {
     const auto coupe = [&](std::size_t index) {
         return index == 7 ? calcul_attendu(24, propres(24), false, 2) + kNouveau : kToutes;
     };
-    std::string sortie_complete;
-    for (const std::string& a : apres) sortie_complete += a;
-
     for (std::size_t k = 0; k <= complet.size(); ++k) {
         const std::string tape = complet.substr(0, k);
         SCOPED_TRACE("input cut after " + std::to_string(k) + " bytes: '" + visible(tape) + "'");
@@ -77,9 +74,6 @@ TEST(CutInput, EveryPrefixOfATwoCalculationDialogueEndsAtTheWaitingQuestion) {
         const Execution e = lancer(programme_taverlune(), tape, 30);
         verifier_fin_normale(e);
         EXPECT_EQ(e.sortie, attendu);
-        if (!dans_un_mot) {
-            EXPECT_EQ(sortie_complete.compare(0, e.sortie.size(), e.sortie), 0) << "not a prefix of the whole";
-        }
     }
 }
 
@@ -90,7 +84,6 @@ TEST(HugeInput, WordsOfAMebibyteAndRunsOfRefusals) {
     const std::string treize = echange(13, false).sortie, douze = echange(12, false).sortie;
     const std::pair<std::string, std::string> rows[] = {
         {std::string(mio, '1') + "\n13 0 0 0\n", kN + kN + treize},
-        {std::string(mio, 'x') + " 13 0 0 0\n", kN + kN + treize},
         {"+" + std::string(mio, '9') + "\n13 0 0 0\n", kN + kN + treize},
         {"\0"s + std::string(mio, '1') + " 13 0 0 0\n", kN + kN + treize},
         {"7\0"s + std::string(mio, 'x') + " 13 0 0 0\n",  // N = 7, then 13 refused
@@ -105,7 +98,7 @@ TEST(HugeInput, WordsOfAMebibyteAndRunsOfRefusals) {
         // A hundred thousand refusals in a row at each kind of question.
         {"13 " + repete("2 ", fois) + "0 0 0\n", kN + repete(kQuestionToutes, fois) + treize},
         {"12 0 1 " + repete("12\n", fois) + "1 0\n",
-         kN + kToutes + kAutre + repete(kQuestionS, fois) + echange(12, false, 1).sortie.substr(kToutes.size() + kAutre.size())},
+         kN + kToutes + kAutre + repete(kQuestionS, fois + 1) + calcul_attendu(12, propres(12), false, 1) + kNouveau},
         {"13 0 0 " + repete("oui\n", fois) + "0\n", kN + treize + repete(kQuestionNouveau, fois)},
         {repete("\0\n"s, fois) + "13 0 0 0\n", repete(kQuestionN, fois + 1) + treize},
     };
@@ -113,8 +106,7 @@ TEST(HugeInput, WordsOfAMebibyteAndRunsOfRefusals) {
         SCOPED_TRACE("typed: '" + visible(tape) + "'");
         verifier(tape, presentation() + attendu);
     }
-    const Execution e = mesurer(std::string(mio, '1') + "\n13 0 0 ", presentation() + kN + kN + treize,
-                                kQuestionNouveau.size(), "0\n");
+    const Execution e = mesurer(std::string(mio, '1') + "\n13 0 0 0\n", presentation() + kN + kN + treize);
     std::printf("peak memory with a 1 MiB word: %ld KiB\n", e.pic_ko);
 }
 
@@ -123,9 +115,8 @@ TEST(HugeInput, AHundredThousandRefusalsInFlatMemory) {
     long pics[3] = {};
     const std::size_t refus[3] = {0, 1000, 100000};
     for (int k = 0; k < 3; ++k) {
-        pics[k] = mesurer(repete("x\n", refus[k]) + "13 0 0 ", presentation() + repete(kQuestionN, refus[k] + 1) + treize,
-                          kQuestionNouveau.size(), "0\n")
-                      .pic_ko;
+        const std::string attendu = presentation() + repete(kQuestionN, refus[k] + 1) + treize;
+        pics[k] = mesurer(repete("x\n", refus[k]) + "13 0 0 0\n", attendu).pic_ko;
         std::printf("peak memory after %zu refused answers: %ld KiB\n", refus[k], pics[k]);
     }
     if (kPicsComparables) {
@@ -149,16 +140,11 @@ TEST(ManyCalculations, AThousandInARowEndAsAFreshRunAndInFlatMemory) {
         for (std::size_t c = 0; c < calculs; ++c) suite.push_back(sortes[(calculs - 1 - c) % sortes.size()]);
         return session(suite);
     };
-    const auto apres_derniere_question = [](const std::string& sortie) {
-        const std::size_t p = sortie.rfind(kQuestionN);
-        return p == std::string::npos ? "(no question on N)" : sortie.substr(p);
-    };
-    const auto reponses_sans_fin = [](const Echange& s) { return s.reponses.substr(0, s.reponses.size() - 2); };
     const Echange mille = dialogue(1000), douze = dialogue(12);
-    const Execution e_mille = mesurer(reponses_sans_fin(mille), mille.sortie, 0, "0\n");
-    const Execution e_douze = mesurer(reponses_sans_fin(douze), douze.sortie, 0, "0\n");
+    const Execution e_mille = mesurer(mille.reponses, mille.sortie);
+    const Execution e_douze = mesurer(douze.reponses, douze.sortie);
     const Execution seul = lancer(programme_taverlune(), sortes[0].reponses + "0\n");
-    EXPECT_EQ(apres_derniere_question(e_mille.sortie), apres_derniere_question(seul.sortie));
+    EXPECT_TRUE(e_mille.sortie.ends_with(seul.sortie.substr(presentation().size()))) << "the last differs";
     std::printf("peak memory: 12 calculations %ld KiB, 1000 calculations %ld KiB\n", e_douze.pic_ko, e_mille.pic_ko);
     if (kPicsComparables) {
         EXPECT_LT(std::abs(e_mille.pic_ko - e_douze.pic_ko), 1024) << "memory grows with the calculations";
@@ -167,58 +153,46 @@ TEST(ManyCalculations, AThousandInARowEndAsAFreshRunAndInFlatMemory) {
 
 // ---- Standard streams closed or failing under the program --------------------------------------
 
-TEST(ClosedOutput, TheProgramEndsPromptlyWhenNobodyReadsItsOutput) {
+TEST(FailingStreams, TheProgramEndsPromptlyWhenItsOutputIsClosedOrAReadOrWriteFails) {
+    const std::string sans_fin = repete("24 1 0 1\n", 200000);
     const struct {
         const char* nom;
         std::string reponses;
         std::size_t lus;  ///< bytes read before our end of its output is closed
+        Flux entree = {}, sortie = {};
     } cas[] = {
         {"a listing of countless solutions", "55440 1 0 0\n", 100},
         {"deep in a listing of countless solutions", "55440 1 0 0\n", std::size_t{1} << 20},
-        {"calculations again and again", repete("24 1 0 1\n", 200000), 50000},
+        {"calculations again and again", sans_fin, 50000},
         {"refused answers without end", repete("x\n", 1000000), 100000},
         {"output closed before the presentation", "55440 1 0 0\n", 0},
+        {"standard output a full device", sans_fin, 0, {}, {Flux::fichier, "/dev/full", O_WRONLY}},
+        {"standard output opened for reading only", sans_fin, 0, {}, {Flux::fichier, "/dev/null", O_RDONLY}},
+        // Reads that fail: the program stops at the first question.
+        {"standard input closed", "", std::string::npos, {Flux::ferme}},
+        {"standard input opened for writing only", "", std::string::npos, {Flux::fichier, "/dev/null", O_WRONLY}},
+        {"standard input a directory", "", std::string::npos, {Flux::fichier, "/", O_RDONLY | O_DIRECTORY}},
     };
     for (const auto& c : cas) {
         for (const bool ignore : {false, true}) {
             SCOPED_TRACE(std::string(c.nom) + (ignore ? ", SIGPIPE ignored" : ", SIGPIPE by default"));
-            const Execution e = executer({.etapes = {{0, c.reponses}}, .secondes_max = 20, .fermer_sortie_apres = c.lus,
-                                          .garder_entree = true, .sigpipe_ignore = ignore});
+            const Execution e = executer({.etapes = {{0, c.reponses}}, .entree = c.entree, .sortie = c.sortie,
+                                          .secondes_max = 20, .fermer_sortie_apres = c.lus, .garder_entree = true,
+                                          .sigpipe_ignore = ignore});
             std::printf("%s%s: ended after %.2f s (status %d, signal %d)\n", c.nom, ignore ? ", SIGPIPE ignored" : "",
                         e.secondes, e.statut, e.signal);
-            EXPECT_FALSE(e.delai_depasse) << "still running 20 s after its output was closed";
-            EXPECT_EQ(e.sortie.size(), c.lus);
-            if (ignore) {
+            EXPECT_FALSE(e.delai_depasse) << "still running 20 s after its stream failed";
+            if (c.lus == std::string::npos) {
+                EXPECT_EQ(e.sortie, presentation() + kN);
+            } else {
+                EXPECT_EQ(e.sortie.size(), c.lus);
+            }
+            if (ignore || c.lus == std::string::npos) {
                 verifier_fin_normale(e);
             } else {
                 EXPECT_TRUE((e.signal == 0 && e.statut == 1) || e.signal == SIGPIPE)
                     << "status " << e.statut << ", signal " << e.signal;
             }
-        }
-    }
-}
-
-TEST(ClosedOutput, AFailedReadOrWriteEndsTheProgramWithStatus1) {
-    const struct {
-        const char* nom;
-        Flux entree, sortie;
-    } cas[] = {
-        {"standard output a full device", {}, {Flux::fichier, "/dev/full", O_WRONLY}},
-        {"standard output closed", {}, {Flux::ferme}},
-        {"standard output opened for reading only", {}, {Flux::fichier, "/dev/null", O_RDONLY}},
-        {"standard input closed", {Flux::ferme}, {}},
-        {"standard input opened for writing only", {Flux::fichier, "/dev/null", O_WRONLY}, {}},
-        {"standard input a directory", {Flux::fichier, "/", O_RDONLY | O_DIRECTORY}, {}},
-        {"standard input empty", {Flux::fichier, "/dev/null", O_RDONLY}, {}},
-    };
-    for (const auto& c : cas) {
-        SCOPED_TRACE(c.nom);
-        const Execution e = executer({.etapes = {{0, repete("24 1 0 1\n", 100000)}}, .entree = c.entree,
-                                      .sortie = c.sortie, .erreurs = {Flux::ferme}, .secondes_max = 20,
-                                      .garder_entree = true, .sigpipe_ignore = true});
-        verifier_fin_normale(e);
-        if (c.entree.sorte != Flux::tube) {
-            EXPECT_EQ(e.sortie, presentation() + kN);  // the program stops at the first question
         }
     }
 }
@@ -235,28 +209,6 @@ TEST(Terminal, AnswersTypedOnOneLineAreTakenInTurn) {
     EXPECT_EQ(e.erreurs, "");
 }
 
-TEST(Terminal, EachQuestionIsShownBeforeTheProgramWaits) {
-    // Each answer is typed only once its question has come out: a program that
-    // did not flush before reading would wait for ever.
-    const std::pair<std::string, std::string> echanges[] = {
-        {presentation() + kN, "x"}, {kN, "12"}, {kToutes, "1"}, {kAutre, "0"},
-        {calcul_attendu(12, propres(12), true, {}) + kNouveau, "1"}, {kN, "13"}, {kToutes, "0"}, {kAutre, "1"},
-        {kS, "13"}, {kS, "5"}, {calcul_attendu(13, {1}, false, 5) + kNouveau, "0"},
-    };
-    std::vector<Etape> etapes;
-    std::string attendu;
-    for (const auto& [question, reponse] : echanges) {
-        attendu += question;
-        etapes.push_back({attendu.size(), reponse + "\n"});
-    }
-    for (const Flux flux : {kTerminal, Flux{}}) {
-        SCOPED_TRACE(flux.sorte == Flux::terminal ? "through a terminal" : "through pipes");
-        const Execution e = executer({.etapes = etapes, .entree = flux, .sortie = flux, .secondes_max = 30});
-        verifier_fin_normale(e);
-        EXPECT_EQ(e.sortie, attendu);
-    }
-}
-
 TEST(Terminal, ALongSearchShowsItsProgressOnTheTerminalAndErasesIt) {
     // N = 720 with every solution listed: some 60 MB, read at 20 MB/s, so that the
     // search lasts well over a second whatever the machine.
@@ -264,23 +216,20 @@ TEST(Terminal, ALongSearchShowsItsProgressOnTheTerminalAndErasesIt) {
     std::printf("listing of 720 read at 20 MB/s: %.2f s, %zu bytes on stdout, %zu on the terminal\n", e.secondes,
                 e.sortie.size(), e.erreurs.size());
     verifier_fin_normale(e);
-    // Progress lines, each starting with a carriage return, the last one blanks
-    // covering every line before it.
+    // Progress lines, each after a carriage return, erased by blanks as long as the longest.
     const std::string& t = e.erreurs;
     ASSERT_NE(t.find("recherche"), std::string::npos) << "no progress line";
-    EXPECT_EQ(t.front(), '\r');
-    ASSERT_EQ(t.back(), '\r') << "not erased: '" << visible(t.substr(t.size() > 80 ? t.size() - 80 : 0)) << "'";
-    const std::size_t avant_blanc = t.rfind('\r', t.size() - 2);
-    const std::string blanc = t.substr(avant_blanc + 1, t.size() - avant_blanc - 2);
-    EXPECT_EQ(blanc.find_first_not_of(' '), std::string::npos) << "the last line is not blank";
     EXPECT_EQ(t.find('\n'), std::string::npos);
+    std::size_t plus_longue = 0;
     for (std::size_t p = 0, q; (q = t.find('\r', p + 1)) != std::string::npos; p = q)
-        EXPECT_LE(q - p - 1, blanc.size()) << "the blanks do not cover '" << visible(t.substr(p + 1, q - p - 1)) << "'";
+        plus_longue = std::max(plus_longue, q - p - 1);
+    EXPECT_TRUE(t.starts_with('\r') && t.ends_with("\r" + std::string(plus_longue, ' ') + "\r"))
+        << "not erased: '" << visible(t.substr(t.size() > 80 ? t.size() - 80 : 0)) << "'";
     // Standard output is the same as with no terminal at all.
-    EXPECT_TRUE(e.sortie == lancer(programme_taverlune(), "720 1 0 0\n").sortie) << "standard output differs";
-    EXPECT_TRUE(e.sortie.ends_with(bilan("676327", "720") + repartition("1", 3) + repartition("5", 4) +
-                                   repartition("31", 5) + repartition("203", 6) + repartition("994", 7) +
-                                   e.sortie.substr(e.sortie.find(repartition("994", 7)) + repartition("994", 7).size())));
+    EXPECT_TRUE(meme_sortie(e.sortie, lancer(programme_taverlune(), "720 1 0 0\n").sortie));
+    EXPECT_NE(e.sortie.find(bilan("676327", "720") + repartition("1", 3) + repartition("5", 4) +
+                            repartition("31", 5) + repartition("203", 6) + repartition("994", 7)),
+              std::string::npos);
     EXPECT_TRUE(e.sortie.ends_with(repartition("10", 23) + kNouveau));
 }
 
@@ -288,12 +237,13 @@ TEST(Terminal, NoProgressLineInsideAListingOnTheSameTerminal) {
     // N = 360 with every solution listed, read slowly from the one terminal that holds
     // the three streams: the progress would cut into the listing, so none is shown.
     const std::string attendu = presentation() + kN + echange(360, true).sortie;
+    const double debit = static_cast<double>(attendu.size()) / 2.5;  // bytes a second
     const Execution e = executer({.etapes = {{0, "360 1 0 0\n"}}, .entree = kTerminal, .sortie = kTerminal,
-                                  .erreurs = kTerminal, .octets_par_seconde = static_cast<double>(attendu.size()) / 2.5});
+                                  .erreurs = kTerminal, .octets_par_seconde = debit});
     std::printf("listing of 360 on the terminal: %.2f s, %zu bytes\n", e.secondes, e.sortie.size());
     verifier_fin_normale(e);
     EXPECT_GT(e.secondes, 1.5);
-    EXPECT_TRUE(e.sortie == attendu) << "the listing on the terminal differs";
+    EXPECT_TRUE(meme_sortie(e.sortie, attendu));
 }
 
 TEST(Terminal, EndOfFileTypedAtAQuestion) {
@@ -305,10 +255,12 @@ TEST(Terminal, EndOfFileTypedAtAQuestion) {
         std::string attendu;
     } cas[] = {
         {{{0, "13 0\n"}, {avant.size() + kAutre.size(), "\x04"}}, avant + kAutre},
-        {{{0, "13\x04\x04"}, {avant.size(), "0 0 0\n"}}, avant + kAutre + calcul_attendu(13, {1}, false, {}) + kNouveau},
+        {{{0, "13\x04\x04"}, {avant.size(), "0 0 0\n"}}, 
+         avant + kAutre + calcul_attendu(13, {1}, false, {}) + kNouveau},
     };
     for (const auto& c : cas) {
-        const Execution e = executer({.etapes = c.etapes, .entree = kTerminal, .sortie = kTerminal, .secondes_max = 20});
+        const Execution e =
+            executer({.etapes = c.etapes, .entree = kTerminal, .sortie = kTerminal, .secondes_max = 20});
         verifier_fin_normale(e);
         EXPECT_EQ(e.sortie, c.attendu);
     }

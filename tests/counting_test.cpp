@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -20,17 +19,7 @@
 
 namespace {
 
-__extension__ typedef unsigned __int128 u128;
 using Elements = std::vector<std::int64_t>;
-
-Compte compte_de(u128 x) {
-    Compte c;
-    while (x != 0) {
-        c.mots.push_back(static_cast<std::uint64_t>(x));
-        x >>= 64;
-    }
-    return c;
-}
 
 Elements diviseurs_propres(std::int64_t n) {
     Elements d;
@@ -43,16 +32,6 @@ Elements intervalle(std::int64_t n) {  // 1..n
     Elements d(static_cast<std::size_t>(n));
     std::iota(d.begin(), d.end(), 1);
     return d;
-}
-
-std::string texte(const Elements& d) {
-    std::string s = "{";
-    for (std::size_t i = 0; i < d.size(); ++i) {
-        if (i > 0) s += ',';
-        s += std::to_string(d[i]);
-    }
-    s += '}';
-    return s;
 }
 
 constexpr std::size_t beaucoup = std::size_t{1} << 31;  // 2 GiB: always enough here
@@ -84,14 +63,14 @@ std::map<std::int64_t, std::vector<std::uint64_t>> force_brute(const Elements& d
 }
 
 void comparer_a_la_force_brute(const Elements& d, const std::set<std::int64_t>& cibles) {
-    SCOPED_TRACE("d = " + texte(d));
+    SCOPED_TRACE("d = " + testing::PrintToString(d));
     const auto attendu = force_brute(d, cibles);
     for (const auto& [T, par_m] : attendu) {
         SCOPED_TRACE("T = " + std::to_string(T));
         const std::vector<Compte> r = compter(d, T);
         if (r.size() != par_m.size()) continue;
         for (std::size_t m = 0; m < par_m.size(); ++m)
-            EXPECT_EQ(r[m].decimal(), compte_de(par_m[m]).decimal()) << "m = " << m;
+            EXPECT_EQ(r[m].decimal(), std::to_string(par_m[m])) << "m = " << m;
     }
 }
 
@@ -113,7 +92,6 @@ const Connu connus[] = {
     {12, 12, "2", 4, {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 0}}},
     {6, 6, "1", 3, {{3, 1}}},   // 1 + 2 + 3
     {28, 28, "1", 5, {{5, 1}}},  // perfect: all the proper divisors
-    {12, 17, "0", 0, {}},        // the sum of the proper divisors of 12 is 16
 };
 
 TEST(CountingKnown, TableOfKnownCounts) {
@@ -187,70 +165,6 @@ TEST(CountingBruteForce, ProperDivisorsUpTo300) {
 
 // ---- Large counts, against independent computations ----------------------------------
 
-/// Counts by number of terms of the subsets of 1..n with sum T, by the plain
-/// knapsack over [m][s] with cells of W words (m terms need a sum of at
-/// least m(m + 1)/2, so m stops there).
-template <std::size_t W>
-std::vector<Compte> intervalle_par_m(std::int64_t n, std::int64_t T) {
-    using Cellule = std::array<std::uint64_t, W>;
-    const std::size_t S = static_cast<std::size_t>(T);
-    const std::size_t N = static_cast<std::size_t>(n);
-    std::size_t m_max = 0;
-    while (m_max < N && (m_max + 1) * (m_max + 2) / 2 <= S) ++m_max;
-    std::vector<Cellule> t((m_max + 1) * (S + 1), Cellule{});  // t[m * (S + 1) + s]
-    auto cellule = [&](std::size_t m, std::size_t s) -> Cellule& { return t[m * (S + 1) + s]; };
-    cellule(0, 0)[0] = 1;
-    std::uint64_t debordements = 0;
-    for (std::size_t x = 1; x <= std::min(N, S); ++x)
-        for (std::size_t m = std::min(x, m_max); m >= 1; --m)
-            for (std::size_t s = S; s >= x; --s) {
-                Cellule& c = cellule(m, s);
-                const Cellule& a = cellule(m - 1, s - x);
-                std::uint64_t retenue = 0;
-                for (std::size_t w = 0; w < W; ++w) {
-                    const u128 somme = static_cast<u128>(c[w]) + a[w] + retenue;
-                    c[w] = static_cast<std::uint64_t>(somme);
-                    retenue = static_cast<std::uint64_t>(somme >> 64);
-                }
-                debordements += retenue;
-            }
-    EXPECT_EQ(debordements, 0u);
-    std::vector<Compte> r(N + 1);
-    for (std::size_t m = 0; m <= m_max; ++m) {
-        const Cellule& c = cellule(m, S);
-        std::vector<std::uint64_t> mots(c.begin(), c.end());
-        while (!mots.empty() && mots.back() == 0) mots.pop_back();
-        r[m].mots = mots;
-    }
-    return r;
-}
-
-struct GrandCas {
-    std::int64_t n;                 ///< the elements are 1..n
-    std::int64_t T;                 ///< n(n + 1)/4: half of the sum
-    std::size_t mots_minimum;       ///< the total takes at least this many words
-};
-
-TEST(CountingLarge, IntervalsAgainstPlainKnapsack) {
-    const GrandCas cas[] = {{91, 91 * 92 / 4, 2}, {143, 143 * 144 / 4, 3}};
-    for (const GrandCas& c : cas) {
-        SCOPED_TRACE("1.." + std::to_string(c.n) + ", T = " + std::to_string(c.T));
-        const Elements d = intervalle(c.n);
-        const std::vector<Compte> r = compter(d, c.T);
-        const std::vector<Compte> attendu = c.n < 128 ? intervalle_par_m<2>(c.n, c.T)
-                                                      : intervalle_par_m<3>(c.n, c.T);
-        ASSERT_EQ(r.size(), attendu.size());
-        Compte total;
-        for (std::size_t m = 0; m < r.size(); ++m) {
-            EXPECT_EQ(r[m].decimal(), attendu[m].decimal()) << "m = " << m;
-            total += r[m];
-        }
-        EXPECT_GE(total.mots.size(), c.mots_minimum) << total.decimal();
-        std::printf("[ counting ] 1..%lld to %lld: %s subsets\n", static_cast<long long>(c.n),
-                    static_cast<long long>(c.T), total.decimal().c_str());
-    }
-}
-
 /// C(n, m) for every m, exactly.
 std::vector<Compte> binomiaux(std::size_t n) {
     std::vector<Compte> ligne(1);
@@ -298,7 +212,8 @@ TEST(CountingLarge, EveryTargetAddsUpToAllSubsets) {
 
 // ---- Edges ---------------------------------------------------------------------------
 
-TEST(CountingEdges, TargetAboveTheSumCountsNothing) {
+TEST(CountingEdges, ElementsAndTargetsAboveTheRest) {
+    // A target above the sum counts nothing, even with no memory at all.
     const Elements d = diviseurs_propres(720);
     for (std::int64_t T : {somme_de(d) + 1, somme_de(d) + 1000, std::numeric_limits<std::int64_t>::max()}) {
         std::vector<Compte> r;
@@ -310,15 +225,12 @@ TEST(CountingEdges, TargetAboveTheSumCountsNothing) {
     ASSERT_TRUE(compter_sous_ensembles(nullptr, 0, 5, 0, r));
     ASSERT_EQ(r.size(), 1u);
     EXPECT_TRUE(r[0].est_nul());
-}
-
-TEST(CountingEdges, ElementsAboveTheTargetAreLeftOut) {
-    const Elements d = {1, 2, 3, 10, 20, 1000000000000};
-    const std::vector<Compte> r = compter(d, 5);
-    ASSERT_EQ(r.size(), 7u);
-    for (std::size_t m = 0; m < r.size(); ++m) EXPECT_EQ(r[m].decimal(), m == 2 ? "1" : "0") << m;
-    const std::vector<Compte> r2 = compter(d, 6);  // 1 + 2 + 3
-    for (std::size_t m = 0; m < r2.size(); ++m) EXPECT_EQ(r2[m].decimal(), m == 3 ? "1" : "0") << m;
+    // Elements above the target are left out: 5 = 2 + 3, 6 = 1 + 2 + 3.
+    const Elements e = {1, 2, 3, 10, 20, 1000000000000};
+    for (const std::size_t T : {5, 6}) {
+        const std::vector<Compte> c = compter(e, static_cast<std::int64_t>(T));
+        for (std::size_t m = 0; m < c.size(); ++m) EXPECT_EQ(c[m].decimal(), m == T - 3 ? "1" : "0") << m;
+    }
 }
 
 TEST(CountingEdges, HugeValuesNearTheComplement) {
@@ -356,19 +268,13 @@ TEST(CountingEdges, RefusesWhenTheTableDoesNotFit) {
         EXPECT_TRUE(compter_sous_ensembles(c.d.data(), c.d.size(), c.T, besoin, r));
         EXPECT_EQ(r.size(), c.d.size() + 1);
     }
-}
-
-TEST(CountingEdges, CellWidths) {
-    const Elements d720 = diviseurs_propres(720);
-    EXPECT_EQ(comptage_detail::mots_par_cellule(d720.data(), d720.size(), 720), 1u);
-    // C(71, 35) > 2^64, but no count of the sweep passes 2^63.
-    const Elements d10080 = diviseurs_propres(10080);
-    EXPECT_EQ(comptage_detail::mots_par_cellule(d10080.data(), d10080.size(), 10080), 1u);
-    const Elements d91 = intervalle(91);
-    EXPECT_EQ(comptage_detail::mots_par_cellule(d91.data(), d91.size(), 2093), 2u);
-    const Elements d143 = intervalle(143);
-    EXPECT_EQ(comptage_detail::mots_par_cellule(d143.data(), d143.size(), 5148), 3u);
-    EXPECT_EQ(comptage_detail::mots_par_cellule(d720.data(), d720.size(), 100000), 0u);
+    // 160000 elements: a table of 160001 rows of up to 566 cells would take
+    // over 10 GB; refused before any pass over the table.
+    const Elements d = intervalle(160000);
+    std::vector<Compte> r;
+    EXPECT_FALSE(compter_sous_ensembles(d.data(), d.size(), 160000, beaucoup, r));
+    EXPECT_TRUE(r.empty());
+    EXPECT_GT(octets_comptage(d.data(), d.size(), 160000), std::size_t{10} << 30);
 }
 
 TEST(CountingLarge, DistinctPartitions) {
@@ -425,16 +331,6 @@ TEST(CountingLarge, RowsOfOneTermCountNearTheWordLimit) {
     }
 }
 
-TEST(CountingEdges, RefusesLargeTablesAtOnce) {
-    // 160000 elements: a table of 160001 rows of up to 566 cells would take
-    // over 10 GB; refused before any pass over the table.
-    const Elements d = intervalle(160000);
-    std::vector<Compte> r;
-    EXPECT_FALSE(compter_sous_ensembles(d.data(), d.size(), 160000, beaucoup, r));
-    EXPECT_TRUE(r.empty());
-    EXPECT_GT(octets_comptage(d.data(), d.size(), 160000), std::size_t{10} << 30);
-}
-
 TEST(CountingEdges, ForcedWidthsGiveTheSameCounts) {
     const struct {
         Elements d;
@@ -460,34 +356,25 @@ TEST(CountingEdges, ForcedWidthsGiveTheSameCounts) {
 
 // ---- Progress ------------------------------------------------------------------------
 
-struct Suivi {
-    std::vector<double> parts;
-};
-
-void noter(double part, void* contexte) { static_cast<Suivi*>(contexte)->parts.push_back(part); }
+void noter(double part, void* parts) { static_cast<std::vector<double>*>(parts)->push_back(part); }
 
 TEST(CountingProgress, ReportsGrowingSharesAndEndsAtOne) {
     // About ten million cell updates: two reports or more.
     const Elements d = diviseurs_propres(27720);
-    Suivi suivi;
+    std::vector<double> parts;
     std::vector<Compte> r;
-    ASSERT_TRUE(compter_sous_ensembles(d.data(), d.size(), 27720, beaucoup, r, noter, &suivi));
+    ASSERT_TRUE(compter_sous_ensembles(d.data(), d.size(), 27720, beaucoup, r, noter, &parts));
     EXPECT_EQ(r, compter(d, 27720));
-    ASSERT_GE(suivi.parts.size(), 2u);
-    EXPECT_LE(suivi.parts.size(), 100u);
-    for (std::size_t i = 0; i < suivi.parts.size(); ++i) {
-        EXPECT_GE(suivi.parts[i], 0.0);
-        EXPECT_LE(suivi.parts[i], 1.0);
-        if (i > 0) {
-            EXPECT_GE(suivi.parts[i], suivi.parts[i - 1]);
-        }
-    }
-    EXPECT_EQ(suivi.parts.back(), 1.0);
+    ASSERT_GE(parts.size(), 2u);
+    EXPECT_LE(parts.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(parts.begin(), parts.end()));
+    EXPECT_GE(parts.front(), 0.0);
+    EXPECT_EQ(parts.back(), 1.0);
 
-    Suivi petit;
+    std::vector<double> aucune;
     const Elements d720 = diviseurs_propres(720);
-    ASSERT_TRUE(compter_sous_ensembles(d720.data(), d720.size(), 720, beaucoup, r, noter, &petit));
-    EXPECT_TRUE(petit.parts.empty());
+    ASSERT_TRUE(compter_sous_ensembles(d720.data(), d720.size(), 720, beaucoup, r, noter, &aucune));
+    EXPECT_TRUE(aucune.empty());
 }
 
 }  // namespace

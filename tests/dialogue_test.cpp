@@ -23,13 +23,9 @@ Echange suite(Integer v) {
     return {"0\n0\n0\n", kToutes + kAutre + calcul_attendu(v, propres(v), false, {}) + kNouveau};
 }
 
-struct Row {
-    std::string tape;  ///< a line typed at the question on N
-    Integer valeur;    ///< the value N takes, 0 when refused (7 is then typed)
-};
-
 TEST(IntegerAnswer, Table) {
-    std::vector<Row> rows = {
+    // A line typed at the question on N, and the value N takes: 0 when refused (7 is then typed).
+    std::vector<std::pair<std::string, Integer>> rows = {
         {"0", 0},      {"7", 7},     {"+7", 7},    {"120", 120}, {"+120", 120}, {"00", 0},   {"01", 0},
         {"007", 0},    {"+0", 0},    {"+05", 0},   {"+", 0},     {"-", 0},      {"-5", 0},   {"-0", 0},
         {"1+2", 0},    {"5-", 0},    {"++1", 0},   {"+-1", 0},   {"12a", 0},    {"a12", 0},  {"12.5", 0},
@@ -54,11 +50,11 @@ TEST(IntegerAnswer, Table) {
         rows.push_back({"13" + m, 0});
         rows.push_back({m + "13", 0});
     }
-    for (const Row& row : rows) {
-        SCOPED_TRACE("answer to the question on N: '" + visible(row.tape) + "'");
-        const Echange s = suite(row.valeur == 0 ? 7 : row.valeur);
-        verifier(row.tape + "\n" + (row.valeur == 0 ? "7\n" : "") + s.reponses,
-                 presentation() + repete(kQuestionN, row.valeur == 0 ? 2 : 1) + s.sortie);
+    for (const auto& [tape, valeur] : rows) {
+        SCOPED_TRACE("answer to the question on N: '" + visible(tape) + "'");
+        const Echange s = suite(valeur == 0 ? 7 : valeur);
+        verifier(tape + "\n" + (valeur == 0 ? "7\n" : "") + s.reponses,
+                 presentation() + repete(kQuestionN, valeur == 0 ? 2 : 1) + s.sortie);
     }
 }
 
@@ -90,7 +86,16 @@ TEST(YesNoAnswer, AtThePrintingQuestionAndTheNewCalculationQuestion) {
     }
 }
 
-// ---- Words, separators and bytes, whole dialogues ---------------------------------------
+// ---- Whole dialogues: what is typed, and what the program prints after its presentation ----
+
+using Lignes = std::vector<std::pair<std::string, std::string>>;
+
+void verifier_lignes(const Lignes& rows) {
+    for (const auto& [tape, attendu] : rows) {
+        SCOPED_TRACE("typed: '" + visible(tape) + "'");
+        verifier(tape, presentation() + attendu);
+    }
+}
 
 TEST(Words, AreTakenInTurnWhateverTheSeparators) {
     const Echange treize = echange(13, false), douze = echange(12, true), douze_rien = echange(12, false),
@@ -99,7 +104,7 @@ TEST(Words, AreTakenInTurnWhateverTheSeparators) {
     const auto avant_13 = [&](const std::string& tape, std::size_t questions) {
         return std::pair{tape + "\n0\n0\n0\n", repete(kN, questions) + treize.sortie};
     };
-    const std::pair<std::string, std::string> rows[] = {
+    verifier_lignes({
         {"12 1 0 0\n", kN + douze.sortie},  // a whole dialogue on one line
         avant_13("x 13", 2), avant_13("x\ty 13", 3), avant_13("a b c 13", 4), avant_13("\n\n13", 1),
         avant_13("   \t \n\t\n  13", 1), avant_13("\r\n\v\f 13\r", 1), avant_13("\n \nx\n\n13", 2),
@@ -121,26 +126,18 @@ TEST(Words, AreTakenInTurnWhateverTheSeparators) {
         {"13 0 0 1\0\n13 0 0 0"s, kN + treize.sortie + kN + treize.sortie},
         {"13 0 0 0\xff 0\n", kN + treize.sortie + kNouveau},
         {"13 0 \0\0"s, kN + kToutes + kAutre + kAutre},
-    };
-    for (const auto& [tape, attendu] : rows) {
-        SCOPED_TRACE("typed: '" + visible(tape) + "'");
-        verifier(tape, presentation() + attendu);
-    }
+    });
 }
 
 // ---- The question on S, and calculations in a row -------------------------------------------
 
 TEST(QuestionS, IsAskedAgainWhileTheValueEqualsN) {
-    const struct {
-        std::string tape;  ///< answers to the question on S, N being 12; the last is 1
-        std::size_t questions;
-    } rows[] = {{"1", 1}, {"12 1", 2}, {"12\n12\n+12\n1", 4}, {"0 -1 x 12 +1", 5}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE("answers to the question on S: '" + visible(row.tape) + "'");
-        verifier("12\n0\n1\n" + row.tape + "\n0\n", presentation() + kN + kToutes + kAutre +
-                                                        repete(kQuestionS, row.questions) +
-                                                        calcul_attendu(12, propres(12), false, 1) + kNouveau);
-    }
+    // N = 12, the answers to the question on S, the last being 1.
+    const auto s_un = [](const std::string& tape, std::size_t questions) {
+        return std::pair{"12 0 1\n" + tape + "\n0\n", kN + kToutes + kAutre + repete(kQuestionS, questions) +
+                                                        calcul_attendu(12, propres(12), false, 1) + kNouveau};
+    };
+    verifier_lignes({s_un("1", 1), s_un("12 1", 2), s_un("12\n12\n+12\n1", 4), s_un("0 -1 x 12 +1", 5)});
 }
 
 TEST(Driver, ASecondCalculationDoesNotRepeatThePresentation) {
@@ -152,7 +149,7 @@ TEST(Driver, ASecondCalculationDoesNotRepeatThePresentation) {
 
 TEST(EndOfInput, EndsTheProgramRightAfterTheWaitingQuestion) {
     const std::string treize = echange(13, false).sortie;
-    const std::pair<std::string, std::string> rows[] = {
+    verifier_lignes({
         {"", kN},
         {"  \n\t\n", kN},
         {"x\n", kN + kN},
@@ -163,11 +160,7 @@ TEST(EndOfInput, EndsTheProgramRightAfterTheWaitingQuestion) {
         {"13\n0\n0\n", kN + treize},
         {"13\n0\n0\n2\n", kN + treize + kNouveau},
         {"13\n0\n0\n1\n", kN + treize + kN},
-    };
-    for (const auto& [tape, attendu] : rows) {
-        SCOPED_TRACE("answers before the end of input: '" + visible(tape) + "'");
-        verifier(tape, presentation() + attendu);
-    }
+    });
 }
 
 TEST(EndOfInput, ARegularFileIsSkippedAtTheFirstQuestion) {

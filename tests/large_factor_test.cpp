@@ -67,25 +67,6 @@ u64 premier_suivant(u64 n) {
     return n;
 }
 
-// Checks what any factorisation of n must satisfy: the factors are prime,
-// ascending, and multiply to n.
-void verifier_factorisation(u64 n, const Facteurs& f) {
-    ASSERT_FALSE(f.empty()) << "n = " << n;
-    EXPECT_TRUE(std::is_sorted(f.begin(), f.end())) << "n = " << n;
-    u128 produit = 1;
-    for (u64 p : f) {
-        EXPECT_TRUE(est_premier(p)) << "factor " << p << " of n = " << n;
-        produit *= p;
-        ASSERT_LE(produit, static_cast<u128>(n)) << "n = " << n;
-    }
-    EXPECT_EQ(static_cast<u64>(produit), n);
-}
-
-Facteurs trie(Facteurs f) {
-    std::sort(f.begin(), f.end());
-    return f;
-}
-
 // Random numbers from a fixed, printed seed. mt19937_64's output is the same
 // everywhere; the values are drawn from it directly (no distributions, whose
 // results depend on the standard library).
@@ -118,48 +99,33 @@ constexpr u64 kGrandsPremiers[] = {
     kPlusGrandPremierSous2_63,
 };
 
-// ---- est_premier -------------------------------------------------------------------
+// ---- Against trial division -------------------------------------------------------
 
-TEST(EstPremier, AgreesWithTrialDivisionBelow100000) {
+TEST(TrialDivision, EveryNumberBelow100000) {
     for (u64 n = 0; n < 100000; ++n) {
         ASSERT_EQ(est_premier(n), premier_par_division(n)) << "n = " << n;
+        ASSERT_EQ(facteurs_premiers(n), n < 2 ? Facteurs{} : facteurs_par_division(n)) << "n = " << n;
     }
 }
 
-TEST(EstPremier, AgreesWithTrialDivisionOnRandomNumbersBelow2To40) {
-    auto rng = generateur(0x7A5E11);
+TEST(TrialDivision, RandomNumbersBelow2To40) {
+    auto rng = generateur(0xFAC7E5);
     for (int cas = 0; cas < 4000; ++cas) {
-        u64 n = rng() >> 24;
-        if (cas % 2 == 0) n |= 1;  // half odd, for more primes
-        ASSERT_EQ(est_premier(n), premier_par_division(n)) << "case " << cas << ", n = " << n;
+        u64 n = (cas % 2 == 0) ? (rng() >> 24) : taille_aleatoire(rng, 40);
+        if (n < 2) n += 2;
+        ASSERT_EQ(facteurs_premiers(n), facteurs_par_division(n)) << "case " << cas << ", n = " << n;
+        ASSERT_EQ(est_premier(n | 1), premier_par_division(n | 1)) << "case " << cas << ", n = " << (n | 1);
     }
 }
 
-TEST(EstPremier, AgreesWithTrialDivisionOnSemiprimesBelow2To40) {
-    // Products of two primes near 2^20: composites with no small factor.
-    auto rng = generateur(0x5E111);
-    for (int cas = 0; cas < 500; ++cas) {
-        const u64 p = premier_suivant((u64{1} << 19) + (rng() >> 45));
-        const u64 q = premier_suivant((u64{1} << 19) + (rng() >> 45));
-        SCOPED_TRACE(testing::Message() << "case " << cas << ": " << p << " * " << q);
-        EXPECT_FALSE(est_premier(p * q));
-        EXPECT_TRUE(est_premier(p));
-        EXPECT_TRUE(est_premier(q));
-    }
-}
+// ---- est_premier -------------------------------------------------------------------
 
 TEST(EstPremier, KnownPrimes) {
-    const u64 premiers[] = {
-        2, 3, 5, 7, 11, 13, 97, 997, 1009, 65537, 999983, 1000003,
-        998244353, 999999937, 1000000007, 2147483647, 3000000019, 4294967279, 4294967291,
-        8589934583u, 1099511627689u, 35184372088777u, 1000000000000037u, 1125899906842597u,
-        36028797018963913u, kMersenne61, 4611686018427387847u, kPlusGrandPremierSous2_63,
-        kPlusGrandPremierSous2_64,
-    };
-    for (u64 n : premiers) {
-        SCOPED_TRACE(testing::Message() << "n = " << n);
-        EXPECT_TRUE(est_premier(n));
-    }
+    std::vector<u64> premiers = {2, 3, 5, 7, 11, 13, 97, 997, 1009, 65537, 999983, 1000003, 998244353,
+                                 999999937, 1000000007, 2147483647, 3000000019, 4294967279, 4294967291,
+                                 kPlusGrandPremierSous2_64};
+    premiers.insert(premiers.end(), std::begin(kGrandsPremiers), std::end(kGrandsPremiers));
+    for (u64 n : premiers) EXPECT_TRUE(est_premier(n)) << "n = " << n;
 }
 
 TEST(EstPremier, KnownComposites) {
@@ -181,33 +147,10 @@ TEST(EstPremier, KnownComposites) {
         9223372036854775808u /* 2^63 */, 18446744073709551615u /* 2^64 - 1 */,
         18446744073709551613u, 18446744073709551555u,
     };
-    for (u64 n : composes) {
-        SCOPED_TRACE(testing::Message() << "n = " << n);
-        EXPECT_FALSE(est_premier(n));
-    }
+    for (u64 n : composes) EXPECT_FALSE(est_premier(n)) << "n = " << n;
 }
 
 // ---- facteurs_premiers ----------------------------------------------------------------
-
-TEST(FacteursPremiers, BelowTwoIsEmpty) {
-    EXPECT_TRUE(facteurs_premiers(0).empty());
-    EXPECT_TRUE(facteurs_premiers(1).empty());
-}
-
-TEST(FacteursPremiers, AgreesWithTrialDivisionBelow100000) {
-    for (u64 n = 2; n < 100000; ++n) {
-        ASSERT_EQ(facteurs_premiers(n), facteurs_par_division(n)) << "n = " << n;
-    }
-}
-
-TEST(FacteursPremiers, AgreesWithTrialDivisionOnRandomNumbersBelow2To40) {
-    auto rng = generateur(0xFAC7E5);
-    for (int cas = 0; cas < 4000; ++cas) {
-        u64 n = (cas % 2 == 0) ? (rng() >> 24) : taille_aleatoire(rng, 40);
-        if (n < 2) n += 2;
-        ASSERT_EQ(facteurs_premiers(n), facteurs_par_division(n)) << "case " << cas << ", n = " << n;
-    }
-}
 
 TEST(FacteursPremiers, RandomProductsOfPrimesBelow2To63) {
     // n is built from primes found by trial division (below 2^32) and from the
@@ -232,7 +175,8 @@ TEST(FacteursPremiers, RandomProductsOfPrimesBelow2To63) {
         }
         if (n == 1) continue;
         SCOPED_TRACE(testing::Message() << "case " << cas << ", n = " << n);
-        EXPECT_EQ(facteurs_premiers(n), trie(attendus));
+        std::sort(attendus.begin(), attendus.end());
+        EXPECT_EQ(facteurs_premiers(n), attendus);
     }
 }
 
@@ -241,77 +185,55 @@ TEST(FacteursPremiers, RandomNumbersBelow2To64AreConsistent) {
     for (int cas = 0; cas < 3000; ++cas) {
         u64 n = (cas % 2 == 0) ? (rng() >> 1) : rng();
         if (n < 2) n += 2;
-        SCOPED_TRACE(testing::Message() << "case " << cas);
-        verifier_factorisation(n, facteurs_premiers(n));
+        // What any factorisation of n must be: primes, ascending, whose product is n.
+        SCOPED_TRACE(testing::Message() << "case " << cas << ", n = " << n);
+        const Facteurs f = facteurs_premiers(n);
+        ASSERT_FALSE(f.empty());
+        EXPECT_TRUE(std::is_sorted(f.begin(), f.end()));
+        u128 produit = 1;
+        for (u64 p : f) {
+            EXPECT_TRUE(est_premier(p)) << "factor " << p;
+            produit *= p;
+            ASSERT_LE(produit, static_cast<u128>(n));
+        }
+        EXPECT_EQ(static_cast<u64>(produit), n);
     }
 }
 
-TEST(FacteursPremiers, ProductsOfPrimesNear3e9) {
-    // The primes from 3e9 on, found by trial division; est_premier must agree
-    // on every number of the range.
-    constexpr u64 kDebut = 3000000000u;
+TEST(FacteursPremiers, ProductsOfPrimesOfEqualSize) {
+    // Two primes of 32 bits: from 3e9 on (est_premier must agree on the whole
+    // range), the largest below 2^32 and the smallest above 2^31, by trial
+    // division; their products reach just below 2^64.
     Facteurs premiers;
-    for (u64 n = kDebut; n < kDebut + 400; ++n) {
-        bool premier = true;
-        for (u64 p : premiers_du_crible()) {
-            if (p * p > n) break;
-            if (n % p == 0) {
-                premier = false;
-                break;
-            }
-        }
-        ASSERT_EQ(est_premier(n), premier) << "n = " << n;
-        if (premier) premiers.push_back(n);
+    for (u64 n = 3000000000u; n < 3000000400u; ++n) {
+        ASSERT_EQ(est_premier(n), premier_par_division(n)) << "n = " << n;
+        if (premier_par_division(n)) premiers.push_back(n);
     }
     ASSERT_GE(premiers.size(), 10u);
     EXPECT_EQ(premiers[0], 3000000019u);
-    EXPECT_EQ(premiers[1], 3000000037u);
+    for (u64 n = (u64{1} << 32) - 1, trouves = 0; trouves < 6; --n)
+        if (premier_par_division(n)) premiers.push_back(n), ++trouves;
+    for (u64 n = (u64{1} << 31) + 1, trouves = 0; trouves < 6; ++n)
+        if (premier_par_division(n)) premiers.push_back(n), ++trouves;
+    std::sort(premiers.begin(), premiers.end());
     for (std::size_t i = 0; i < premiers.size(); ++i) {
-        const u64 p = premiers[i];
-        EXPECT_EQ(facteurs_premiers(p), Facteurs({p}));
+        EXPECT_EQ(facteurs_premiers(premiers[i]), Facteurs({premiers[i]}));
         for (std::size_t j = i; j < premiers.size(); ++j) {
-            const u64 q = premiers[j];
-            SCOPED_TRACE(testing::Message() << p << " * " << q);
-            EXPECT_EQ(facteurs_premiers(p * q), Facteurs({p, q}));
+            SCOPED_TRACE(testing::Message() << premiers[i] << " * " << premiers[j]);
+            EXPECT_EQ(facteurs_premiers(premiers[i] * premiers[j]), Facteurs({premiers[i], premiers[j]}));
         }
     }
-}
-
-TEST(FacteursPremiers, ProductsOfPrimesNear2To32) {
-    // Products of two primes of 32 bits, up to just below 2^64.
-    Facteurs premiers;
-    for (u64 n = (u64{1} << 32) - 1; premiers.size() < 6; --n) {
-        if (premier_par_division(n)) premiers.push_back(n);
-    }
-    for (u64 n = (u64{1} << 31) + 1; premiers.size() < 12; ++n) {
-        if (premier_par_division(n)) premiers.push_back(n);
-    }
-    ASSERT_EQ(premiers[0], 4294967291u);
-    for (std::size_t i = 0; i < premiers.size(); ++i) {
-        for (std::size_t j = i; j < premiers.size(); ++j) {
-            const u64 p = std::min(premiers[i], premiers[j]);
-            const u64 q = std::max(premiers[i], premiers[j]);
-            SCOPED_TRACE(testing::Message() << p << " * " << q);
-            EXPECT_EQ(facteurs_premiers(p * q), Facteurs({p, q}));
-        }
-    }
-}
-
-TEST(FacteursPremiers, CubesAndTriplesOfPrimesNear2To21) {
-    Facteurs premiers;
-    for (u64 n = (u64{1} << 21) - 200; n < (u64{1} << 21) + 200; ++n) {
-        if (premier_par_division(n)) premiers.push_back(n);
-    }
-    ASSERT_GE(premiers.size(), 8u);
-    for (std::size_t i = 0; i < premiers.size(); ++i) {
-        for (std::size_t j = i; j < premiers.size(); ++j) {
-            for (std::size_t k = j; k < premiers.size(); ++k) {
-                const u64 p = premiers[i], q = premiers[j], r = premiers[k];
-                SCOPED_TRACE(testing::Message() << p << " * " << q << " * " << r);
-                EXPECT_EQ(facteurs_premiers(p * q * r), Facteurs({p, q, r}));
+    // Three primes of 21 bits, or one cubed.
+    Facteurs petits;
+    for (u64 n = (u64{1} << 21) - 200; n < (u64{1} << 21) + 200; ++n)
+        if (premier_par_division(n)) petits.push_back(n);
+    ASSERT_GE(petits.size(), 8u);
+    for (std::size_t i = 0; i < petits.size(); ++i)
+        for (std::size_t j = i; j < petits.size(); ++j)
+            for (std::size_t k = j; k < petits.size(); ++k) {
+                const u64 p = petits[i], q = petits[j], r = petits[k];
+                EXPECT_EQ(facteurs_premiers(p * q * r), Facteurs({p, q, r})) << p << " * " << q << " * " << r;
             }
-        }
-    }
 }
 
 TEST(FacteursPremiers, PowersOfPrimes) {
@@ -357,10 +279,7 @@ TEST(FacteursPremiers, KnownFactorisations) {
         {997 * 1000000000000037u, {997, 1000000000000037u}},
         {1009 * 1000000000000037u, {1009, 1000000000000037u}},
     };
-    for (const Cas& c : table) {
-        SCOPED_TRACE(testing::Message() << "n = " << c.n);
-        EXPECT_EQ(facteurs_premiers(c.n), c.facteurs);
-    }
+    for (const Cas& c : table) EXPECT_EQ(facteurs_premiers(c.n), c.facteurs) << "n = " << c.n;
 }
 
 }  // namespace

@@ -115,12 +115,11 @@ Execution executer(const Lancement& l) {
     }
     posix_spawnattr_t attributs;
     posix_spawnattr_init(&attributs);
-    sigset_t vide, pipe;
-    sigemptyset(&vide);
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    posix_spawnattr_setsigmask(&attributs, &vide);
-    posix_spawnattr_setsigdefault(&attributs, &pipe);
+    sigset_t signaux;
+    sigemptyset(&signaux);
+    posix_spawnattr_setsigmask(&attributs, &signaux);  // nothing blocked
+    sigaddset(&signaux, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributs, &signaux);
     posix_spawnattr_setflags(&attributs, static_cast<short>(POSIX_SPAWN_SETSIGMASK |
                                                             (l.sigpipe_ignore ? 0 : POSIX_SPAWN_SETSIGDEF)));
     char* argv[] = {const_cast<char*>(l.programme.c_str()), nullptr};
@@ -193,17 +192,14 @@ Execution executer(const Lancement& l) {
         }
 
         if (::waitpid(pid, &etat, WNOHANG) == pid) {
-            while (nous[1] >= 0 && lire(1)) {
-            }
-            while (nous[2] >= 0 && lire(2)) {
-            }
+            for (const int k : {1, 2})  // what is left in the pipes or the terminal
+                while (nous[k] >= 0 && lire(k)) {}
             break;
         }
         if (ecoule() > l.secondes_max) {
             r.delai_depasse = true;
             ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &etat, 0) < 0 && errno == EINTR) {
-            }
+            while (::waitpid(pid, &etat, 0) < 0 && errno == EINTR) {}
             break;
         }
     }
@@ -224,19 +220,27 @@ void verifier_fin_normale(const Execution& e) {
     EXPECT_EQ(e.statut, 1);
 }
 
+::testing::AssertionResult meme_sortie(const std::string& obtenu, const std::string& attendu) {
+    if (obtenu == attendu) return ::testing::AssertionSuccess();
+    const auto p = static_cast<std::size_t>(
+        std::mismatch(obtenu.begin(), obtenu.end(), attendu.begin(), attendu.end()).first - obtenu.begin());
+    return ::testing::AssertionFailure() << obtenu.size() << " bytes instead of " << attendu.size()
+                                         << ", differing from byte " << p << ": '" << visible(obtenu.substr(p, 100))
+                                         << "' instead of '" << visible(attendu.substr(p, 100)) << "'";
+}
+
 void verifier(const std::string& reponses, const std::string& attendu) {
     const Execution e = lancer(programme_taverlune(), reponses, 60.0);
     verifier_fin_normale(e);
-    EXPECT_EQ(e.sortie, attendu);
+    EXPECT_TRUE(meme_sortie(e.sortie, attendu));
 }
 
 std::string visible(const std::string& mot) {
     std::string texte;
-    for (char c : mot) {
-        const auto u = static_cast<unsigned char>(c);
-        char hex[8];
+    char hex[8];
+    for (const unsigned char u : mot) {
         std::snprintf(hex, sizeof hex, "\\x%02x", u);
-        texte += u >= 0x20 && u < 0x7f ? std::string(1, c) : std::string(hex);
+        texte += u >= 0x20 && u < 0x7f ? std::string(1, static_cast<char>(u)) : std::string(hex);
     }
     return texte.size() > 200 ? texte.substr(0, 200) + "..." : texte;
 }

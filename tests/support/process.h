@@ -3,6 +3,8 @@
 // its standard output and error collected whole.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -61,6 +63,9 @@ Execution lancer(const std::string& programme, const std::string& reponses, doub
 
 /// Expects the run to have ended by itself, with status 1.
 void verifier_fin_normale(const Execution& e);
+
+/// The same bytes; else where they first differ (no diff of megabytes of output).
+::testing::AssertionResult meme_sortie(const std::string& obtenu, const std::string& attendu);
 
 /// Runs the program through pipes; expects status 1 after exactly `attendu` on stdout.
 void verifier(const std::string& reponses, const std::string& attendu);
