@@ -219,4 +219,19 @@ TEST(ExactCount, CarriesAcross64And128BitsAndPrintsInDecimal) {
     EXPECT_EQ(g.decimal(), "100000000000000000007");
 }
 
+TEST(ExactCount, ProductsAreExact) {
+    constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+    Compte a64, zero;
+    a64 += max;
+    EXPECT_TRUE((a64 * zero).est_nul());
+    // (2^64 - 1)^2 = 2^128 - 2^65 + 1
+    EXPECT_EQ((a64 * a64).decimal(), "340282366920938463426481119284349108225");
+    // 10^19 squared, then by 10^19 + 7: carries through three words.
+    Compte dix19, dix19_7;
+    dix19 += 10000000000000000000u;
+    dix19_7 += 10000000000000000007u;
+    EXPECT_EQ((dix19 * dix19 * dix19_7).decimal(),
+              "1000000000000000000700000000000000000000000000000000000000");
+}
+
 }  // namespace
