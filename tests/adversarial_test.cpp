@@ -255,7 +255,7 @@ TEST(Terminal, EndOfFileTypedAtAQuestion) {
         std::string attendu;
     } cas[] = {
         {{{0, "13 0\n"}, {avant.size() + kAutre.size(), "\x04"}}, avant + kAutre},
-        {{{0, "13\x04\x04"}, {avant.size(), "0 0 0\n"}}, 
+        {{{0, "13\x04\x04"}, {avant.size(), "0 0 0\n"}},
          avant + kAutre + calcul_attendu(13, {1}, false, {}) + kNouveau},
     };
     for (const auto& c : cas) {

@@ -2,10 +2,12 @@
 // input read through a pipe, a few bytes at a time.
 //
 // The search stage is replaced by a checking one: up to 14 divisors in the
-// search, the fast engine and the pattern walk both run from the same state
-// and must give the same counts and print the same bytes; up to 20, the fast
-// engine runs alone; beyond, the search is skipped (no solution is counted)
-// so that every input stays quick. Everything else is the program as built.
+// search, the pattern walk and the fast engine (with its own table limits,
+// then with its tables taken away one by one, so that each of its methods
+// runs) all start from the same state and must give the same counts and
+// print the same bytes; up to 20, the fast engine runs alone; beyond, the
+// search is skipped (no solution is counted) so that every input stays
+// quick. Everything else is the program as built.
 //
 // Checked for every input: the program ends through the console's quitter
 // and nowhere else, never seeks its input (a pipe), prints no NUL byte,
@@ -153,6 +155,21 @@ void detourner(std::string& sortie, Recherche recherche) {
     detournement = nullptr;
 }
 
+// The limits of the fast engine's tables (see search.h).
+struct Reglage {
+    std::size_t comptage;
+    std::size_t sommes;
+    bool memorise;
+};
+
+Reglage reglage_en_cours() { return {octets_comptage_max, octets_sommes_max, comptage_memorise}; }
+
+void appliquer(const Reglage& r) {
+    octets_comptage_max = r.comptage;
+    octets_sommes_max = r.sommes;
+    comptage_memorise = r.memorise;
+}
+
 }  // namespace
 
 // The search stage of the program, in place of its own.
@@ -166,22 +183,44 @@ void enumeration() {
     const Integer nd1 = ND1, sn = SN, sol = Sol;
     const Etat avant = prendre();
 
-    std::string sortie_rapide;
-    detourner(sortie_rapide, recherche_rapide);
-    const Etat rapide = prendre();
-
-    rendre(avant);
+    // The walk, by which the results are defined.
     std::string sortie_parcours;
     detourner(sortie_parcours, parcours);
-
-    // Same inputs left untouched, same counts, same bytes.
+    const Etat attendu = prendre();
     if (ND1 != nd1 || SN != sn || Sol != sol) __builtin_trap();
     if (!std::equal(diviseurs.begin(), diviseurs.end(), Div.begin())) __builtin_trap();
-    if (!(ns == rapide.ns_) || ndif != rapide.ndif_) __builtin_trap();
-    for (Integer m = 1; m <= ND1; ++m)
-        if (!(NS[m] == rapide.NS_[m])) __builtin_trap();
-    if (NS.size() != rapide.NS_.size()) __builtin_trap();
-    if (sortie_parcours != sortie_rapide) __builtin_trap();
+
+    // The fast engine with its own limits, then with its tables taken away
+    // one after the other, so that each of its methods meets the walk.
+    static const Reglage origine = reglage_en_cours();
+    const Reglage reglages[] = {
+        origine,
+        {std::size_t{1} << 12, origine.sommes, false},  // small counting tables only
+        {0, origine.sommes, true},                       // remembered remainders
+        {0, origine.sommes, false},                      // listing with the sum table
+        {0, 0, false},                                   // plain listing
+    };
+    Etat rapide{};
+    std::string sortie_rapide;
+    for (const Reglage& r : reglages) {
+        rendre(avant);
+        appliquer(r);
+        std::string sortie;
+        detourner(sortie, recherche_rapide);
+        appliquer(origine);
+        // Same inputs left untouched, same counts, same bytes.
+        if (ND1 != nd1 || SN != sn || Sol != sol) __builtin_trap();
+        if (!std::equal(diviseurs.begin(), diviseurs.end(), Div.begin())) __builtin_trap();
+        if (!(ns == attendu.ns_) || ndif != attendu.ndif_) __builtin_trap();
+        if (NS.size() != attendu.NS_.size()) __builtin_trap();
+        for (Integer m = 1; m <= ND1; ++m)
+            if (!(NS[m] == attendu.NS_[m])) __builtin_trap();
+        if (sortie != sortie_parcours) __builtin_trap();
+        if (&r == &reglages[0]) {
+            rapide = prendre();
+            sortie_rapide = std::move(sortie);
+        }
+    }
 
     // The program goes on as with its own search stage.
     rendre(rapide);
