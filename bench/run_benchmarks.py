@@ -52,6 +52,10 @@ DIALOGUES = [
     ("55440 0 0 0", 2.0, None, False),
     ("9223372036854775783 0 0 0", 0.005, 20 * 1024, False),
     ("8976124847866176000 0 1 100 0", 0.100, None, False),
+    # Beyond the tables: a large prime factor (groups), and 3 x 2^60
+    # (remembered remainders). No target was set; 0.1 s is ours.
+    ("864691128466931712 1 1 1441146383222177713 0", 0.100, None, False),
+    ("3458764513820540928 0 0 0", 0.100, None, False),
 ]
 FIRST_QUESTION = b"Valeur de N ? "
 FIRST_QUESTION_TARGET = 0.002
