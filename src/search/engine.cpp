@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -33,6 +34,13 @@
 
 namespace {
 
+
+// A table is worth its memory only when it costs less than a plain search of
+// all the 2^n subsets of n divisors, which never needs one.
+std::size_t utile(std::size_t octets_max, std::size_t n) {
+    if (n >= 58) return octets_max;
+    return std::min(octets_max, (std::size_t{1} << n) * 16);
+}
 
 // How the divisors that take part split into groups whose sums never carry
 // into one another.
@@ -155,7 +163,7 @@ public:
         for (const Groupe& G : d.groupes)
             if (G.fin >= G.debut)
                 mots += static_cast<double>(G.fin - G.debut + 1) * (static_cast<double>(G.plafond) / 64 + 1);
-        return mots * 8 <= static_cast<double>(octets_sommes_max);
+        return mots * 8 <= static_cast<double>(utile(octets_sommes_max, static_cast<std::size_t>(ND1)));
     }
 
     bool atteignable(std::size_t m, Somme r) const {
@@ -311,7 +319,7 @@ bool compter_par_groupes(const Decoupage& d, std::vector<Compte>& produit) {
             for (std::size_t q = 0; q < taille; ++q)
                 unites[q] = static_cast<Integer>(Div[static_cast<Integer>(G.debut + q)] / G.unite);
             if (!compter_sous_ensembles(unites.data(), taille, static_cast<Integer>(G.chiffre),
-                                        octets_comptage_max, groupe))
+                                        utile(octets_comptage_max, taille), groupe))
                 return false;
         }
         std::vector<Compte> suivant(produit.size() + groupe.size() - 1);
@@ -329,7 +337,7 @@ bool compter(const Decoupage& d, Avancement& avancement) {
     const std::size_t n = static_cast<std::size_t>(ND1);
     std::vector<Compte> par_termes;
     const bool compte =
-        compter_sous_ensembles(&Div[1], n, SN, octets_comptage_max, par_termes, avancement_comptage,
+        compter_sous_ensembles(&Div[1], n, SN, utile(octets_comptage_max, n), par_termes, avancement_comptage,
                                &avancement) ||
         (d.groupes.size() > 1 && compter_par_groupes(d, par_termes)) ||
         (comptage_memorise && CompteurMemorise().compter(par_termes));
@@ -360,6 +368,8 @@ void lister(const SommesAtteignables* sommes, Avancement& avancement) {
 
     std::vector<std::uint64_t> par_termes(n + 1, 0);
     std::uint64_t trouvees = 0;
+    // On a terminal each solution shows as soon as it is found.
+    const bool au_terminal = Sol == 1 && ::isatty(1) != 0;
     std::vector<std::size_t> choisi(n + 1, 0);   // index taken at each depth
     std::vector<std::size_t> suivant(n + 2, 0);  // next index to try at each depth
     std::vector<Somme> somme(n + 2, 0);          // sum of the indices taken
@@ -393,6 +403,7 @@ void lister(const SommesAtteignables* sommes, Avancement& avancement) {
                 if (p > 0) ecrire(" || ");
                 ecrire(textes[m]);
                 ecrire(" \n  \t  ");
+                if (au_terminal) vider_sortie();
             }
         } else if (vivant && (sommes == nullptr || sommes->atteignable(m + 1, cible - avec))) {
             choisi[p] = m;
@@ -430,6 +441,7 @@ void recherche_rapide() {
     if (SN < 1 || ND1 < 1) return;  // no subset of positive divisors reaches it
     const Decoupage decoupage = decouper();
     if (decoupage.impossible) return;
+    vider_sortie();  // the divisors and their sum are on screen before a long search
     Avancement avancement(Sol == 1);
     if (Sol == 0 && compter(decoupage, avancement)) return;
     if (SommesAtteignables::tient(decoupage)) {
