@@ -39,8 +39,7 @@ bool ecrire_fd1(const char* octets, std::size_t n) {
 
 [[noreturn]] void quitter_processus() { std::_Exit(1); }
 
-Branchements console = {lire_fd0, fd0_est_fichier, fd0_a_la_fin, ecrire_fd1,
-                        quitter_processus};
+Branchements console = branchements_du_processus();
 
 // Output buffer: written out when full, before a read, and at the end.
 constexpr std::size_t taille_sortie = 1 << 16;

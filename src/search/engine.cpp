@@ -201,15 +201,6 @@ private:
     std::vector<std::uint64_t> bits_;
 };
 
-void rendre_comptes(const std::vector<std::uint64_t>& par_termes) {
-    for (std::size_t m = 1; m < par_termes.size(); ++m) {
-        if (par_termes[m] == 0) continue;
-        NS[static_cast<Integer>(m)] += par_termes[m];
-        ns += par_termes[m];
-        ndif = static_cast<Integer>(m);
-    }
-}
-
 void avancement_comptage(double part, void* contexte) {
     static_cast<Avancement*>(contexte)->montrer(part, 0);
 }
@@ -378,9 +369,8 @@ void lister(const SommesAtteignables* sommes, Avancement& avancement) {
     // the value of the current branch, in units of 2^n, is the sum of 2^-m
     // over its divisors.
     std::vector<double> valeur(n + 2, 0.0);
-    const double debut_parcours = 1.0;
     auto part = [&](std::size_t p, std::size_t m) {
-        return debut_parcours - (valeur[p] + std::ldexp(1.0, -static_cast<int>(std::min<std::size_t>(m, 2000))));
+        return 1.0 - (valeur[p] + std::ldexp(1.0, -static_cast<int>(std::min<std::size_t>(m, 2000))));
     };
 
     std::size_t p = 0;
@@ -427,7 +417,9 @@ void lister(const SommesAtteignables* sommes, Avancement& avancement) {
         --p;
         ++suivant[p];
     }
-    rendre_comptes(par_termes);
+    std::vector<Compte> comptes(par_termes.size());
+    for (std::size_t m = 0; m < par_termes.size(); ++m) comptes[m] += par_termes[m];
+    ajouter_comptes(comptes);
 }
 
 }  // namespace
