@@ -1,6 +1,6 @@
 // Timings of the stages of one calculation, each working on the program-wide
 // state (state/state.h) as the program runs them: the factorisation (decomp),
-// the divisor list, and the fast search with its bounds stage before it.
+// the divisor list, and the whole sequence of stages with the search.
 // Everything the stages print goes to a console that drops its bytes.
 // Linked with benchmark_main.
 #include <benchmark/benchmark.h>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "dialogue/console.h"
+#include "dialogue/dialogue.h"
 #include "divisors/divisors.h"
 #include "search/search.h"
 #include "state/state.h"
@@ -35,15 +36,14 @@ void brancher_puits() {
     brancher_console(b);
 }
 
-// The state at the start of the program, prime table seeded as the driver
-// does, and N (and S, S1) set to `valeur` as calcul leaves them before decomp.
-void demarrer(Integer valeur) {
-    reset_to_startup();
-    Nprem[1] = 2;
-    Nprem[2] = 3;
-    np = 2;
+// The state at the start of the program, and the answers of a calculation
+// of N = valeur with the target N, as calcul leaves them before its stages.
+void preparer(Integer valeur, Integer sol = 0) {
+    demarrer();
     S = S1 = N = valeur;
     SN = N;
+    Sol = sol;
+    Sdif = 0;
     ns = Compte{};
     ndif = 0;
     ND1 = 0;
@@ -70,7 +70,7 @@ void decomp_depuis_le_demarrage(benchmark::State& state, Integer valeur) {
     brancher_puits();
     for (auto _ : state) {
         state.PauseTiming();
-        demarrer(valeur);
+        preparer(valeur);
         state.ResumeTiming();
         A = decomp();
         benchmark::DoNotOptimize(A);
@@ -83,13 +83,13 @@ void decomp_depuis_le_demarrage(benchmark::State& state, Integer valeur) {
 // same number, as in a later calculation of the session.
 void decomp_table_deja_faite(benchmark::State& state, Integer valeur) {
     brancher_puits();
-    demarrer(valeur);
+    preparer(valeur);
     A = decomp();
     const Liste table = Nprem;
     const Integer premiers = np;
     for (auto _ : state) {
         state.PauseTiming();
-        demarrer(valeur);
+        preparer(valeur);
         Nprem = table;
         np = premiers;
         state.ResumeTiming();
@@ -131,7 +131,7 @@ void BM_DecompEtListe_8976124847866176000(benchmark::State& state) {
     brancher_puits();
     for (auto _ : state) {
         state.PauseTiming();
-        demarrer(kBeaucoupDeDiviseurs);
+        preparer(kBeaucoupDeDiviseurs);
         state.ResumeTiming();
         A = decomp();
         liste_diviseurs();
@@ -145,39 +145,27 @@ BENCHMARK(BM_DecompEtListe_8976124847866176000)->Unit(benchmark::kMillisecond);
 
 // ---- The search ---------------------------------------------------------------
 
-// recherche_rapide for the target N, after decomp, liste_diviseurs and
-// bornes, which are not timed. Sol = 1 prints every solution (dropped).
+// The stages of a calculation with the target N: factorisation, divisor
+// list, bounds, search and report. Sol = 1 prints every solution (dropped).
 void recherche(benchmark::State& state, Integer valeur, Integer sol) {
     brancher_puits();
     std::uint64_t octets = 0;
+    std::string solutions;
     for (auto _ : state) {
         state.PauseTiming();
-        demarrer(valeur);
-        A = decomp();
-        liste_diviseurs();
-        Sol = sol;
-        Sdif = 0;
-        SN = N;
-        ns = Compte{};
-        ndif = 0;
-        const bool chercher = bornes();
-        vider_sortie();
+        preparer(valeur, sol);
         const std::uint64_t avant = octets_jetes;
-        if (!chercher) {
-            state.SkipWithError("bornes() settled the calculation: no search to time");
-            break;
-        }
         state.ResumeTiming();
-        recherche_rapide();
+        etapes();
+        vider_sortie();
         benchmark::ClobberMemory();
         state.PauseTiming();
-        vider_sortie();
         octets = octets_jetes - avant;
+        solutions = ns.decimal();
         state.ResumeTiming();
     }
-    state.counters["diviseurs"] = static_cast<double>(ND1);
     state.counters["octets_ecrits"] = static_cast<double>(octets);
-    state.SetLabel("solutions: " + ns.decimal());
+    state.SetLabel("solutions: " + solutions);
 }
 
 void BM_Recherche_720_Compter(benchmark::State& state) { recherche(state, 720, 0); }

@@ -39,6 +39,24 @@ bool ecrire_fd1(const char* octets, std::size_t n) {
 
 [[noreturn]] void quitter_processus() { std::_Exit(1); }
 
+bool fd_est_terminal(int fd) { return ::isatty(fd) != 0; }
+
+bool fd1_fd2_meme_terminal() {
+    struct stat sortie {}, erreurs {};
+    if (!::isatty(1) || !::isatty(2) || ::fstat(1, &sortie) != 0 || ::fstat(2, &erreurs) != 0) return false;
+    return sortie.st_rdev == erreurs.st_rdev;
+}
+
+void ecrire_fd2(const char* octets, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(2, octets, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return;  // nothing more can be said there
+        octets += w;
+        n -= static_cast<std::size_t>(w);
+    }
+}
+
 Branchements console = branchements_du_processus();
 
 // Output buffer: written out when full, before a read, and at the end.
@@ -158,8 +176,17 @@ void terminer() {
     std::_Exit(1);  // in case a harness's quitter returned
 }
 
+bool sortie_est_un_terminal() { return console.est_terminal(1); }
+
+bool erreurs_sur_un_terminal() { return console.est_terminal(2); }
+
+bool erreurs_sur_un_autre_terminal() { return console.est_terminal(2) && !console.meme_terminal(); }
+
+void ecrire_erreurs(std::string_view texte) { console.ecrire_erreurs(texte.data(), texte.size()); }
+
 Branchements branchements_du_processus() {
-    return {lire_fd0, fd0_est_fichier, fd0_a_la_fin, ecrire_fd1, quitter_processus};
+    return {lire_fd0,        fd0_est_fichier,       fd0_a_la_fin, ecrire_fd1,
+            quitter_processus, fd_est_terminal, fd1_fd2_meme_terminal, ecrire_fd2};
 }
 
 void brancher_console(const Branchements& b) {

@@ -44,6 +44,15 @@ Lecture lire_mot(char* mot, std::size_t capacite, std::size_t& longueur);
 /// Ends the program: writes out the buffer and exits with status 1.
 [[noreturn]] void terminer();
 
+/// Standard output is a terminal.
+bool sortie_est_un_terminal();
+/// Standard error is a terminal, and not the one standard output is on.
+bool erreurs_sur_un_autre_terminal();
+/// Standard error is a terminal.
+bool erreurs_sur_un_terminal();
+/// Writes to standard error at once, unbuffered; a failure is ignored.
+void ecrire_erreurs(std::string_view texte);
+
 // ---- For the tests and the fuzzing harness ------------------------------------
 
 /// Where the console's bytes come from and go to. The program uses the
@@ -59,6 +68,12 @@ struct Branchements {
     bool (*ecrire)(const char* octets, std::size_t n);
     /// Ends the program; must not return (it may throw, in a harness).
     void (*quitter)();
+    /// true when file descriptor fd (1 or 2) is a terminal.
+    bool (*est_terminal)(int fd);
+    /// true when standard output and standard error are the same terminal.
+    bool (*meme_terminal)();
+    /// Writes n bytes to standard error, as far as it can.
+    void (*ecrire_erreurs)(const char* octets, std::size_t n);
 };
 
 /// The branchements in use at start-up.

@@ -13,6 +13,10 @@ int controle(int cas, char* chaine);
 /// valtest2 (the digit's value, 1 for +, -1 for -, 0 otherwise).
 int valtest(char caract1);
 
+/// The start-up state: every variable and working list as created, the prime
+/// table seeded with 2 and 3.
+void demarrer();
+
 /// Prints the presentation text (seventeen pieces).
 void presentation();
 

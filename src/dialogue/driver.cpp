@@ -42,11 +42,15 @@ void presentation() {
     for (const std::string_view morceau : presentation_texte) ecrire(morceau);
 }
 
-void programme() {
+void demarrer() {
     reset_to_startup();
     Nprem[1] = 2;
     Nprem[2] = 3;
     np = 2;
+}
+
+void programme() {
+    demarrer();
     presentation();
     nouveau = 1;
     while (nouveau == 1) {

@@ -2,7 +2,7 @@
 //
 // Reads: valeur0, valeur2 (answers).
 // Writes: N, S, S1, Sol, Sdif, SN1, SN, xn, message, A; ns, ndif, ND1, i, ndec
-//         before the stages.
+//         before the stages; then each stage writes its own.
 #include <cstring>
 
 #include "dialogue/dialogue.h"
@@ -60,7 +60,10 @@ void calcul() {
     } else {
         SN = N;
     }
+    etapes();
+}
 
+void etapes() {
     ns = Compte{};
     ndif = 0;
     ND1 = 0;

@@ -1,33 +1,21 @@
+// The progress line of long searches (see progress.h).
 #include "search/progress.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
+
+#include "dialogue/console.h"
 
 namespace {
 
-// true when standard output and standard error are the same terminal.
-bool meme_terminal() {
-    struct stat sortie {}, erreurs {};
-    if (!::isatty(1) || ::fstat(1, &sortie) != 0 || ::fstat(2, &erreurs) != 0) return false;
-    return sortie.st_rdev == erreurs.st_rdev;
-}
-
-void ecrire_erreur(const char* texte, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(2, texte, n);
-        if (w <= 0) return;  // progress is a courtesy: never insist
-        texte += w;
-        n -= static_cast<std::size_t>(w);
-    }
-}
+void ecrire_erreur(const char* texte, std::size_t n) { ecrire_erreurs(std::string_view(texte, n)); }
 
 }  // namespace
 
 Avancement::Avancement(bool affiche_solutions) {
-    actif_ = ::isatty(2) && !(affiche_solutions && meme_terminal());
+    actif_ = affiche_solutions ? erreurs_sur_un_autre_terminal() : erreurs_sur_un_terminal();
     debut_ = dernier_ = std::chrono::steady_clock::now();
 }
 

@@ -4,9 +4,14 @@
 #include <cstddef>
 
 /// One calculation: asks N, whether to print every solution, the target;
-/// then factorises, lists the divisors, settles the quick outcomes or
-/// searches, and reports.
+/// then runs its stages (etapes).
 void calcul();
+
+/// The stages of one calculation, once its answers are in N, S, S1, Sol,
+/// Sdif and SN: the factorisation, the divisor list, the bounds and, unless
+/// a quick outcome ends the calculation there, the search and its report.
+/// The working lists are back at their start-up length afterwards.
+void etapes();
 
 /// The bounds stage: cuts the divisors above a chosen target, prints them and
 /// their sum, and settles the two quick outcomes. Returns true when the
@@ -16,8 +21,13 @@ bool bornes();
 
 /// The search: finds every subset of Div[1..ND1] whose sum is SN, prints each
 /// one when Sol = 1 (after a header), and leaves ns, ndif and NS[1..ND1].
-/// Runs the fast engine, or the pattern walk when recherche_par_parcours.
+/// Runs recherche_choisie.
 void enumeration();
+
+/// The search that enumeration runs: the fast engine (recherche_rapide); the
+/// reference program sets the pattern walk (parcours), a test harness may set
+/// a search of its own.
+extern void (*recherche_choisie)();
 
 /// The pattern walk, as the search is defined: every pattern between the
 /// start and the stop patterns, one suiv3 step at a time.

@@ -1,7 +1,7 @@
 // libFuzzer target: the whole program, its standard input being the fuzz
 // input read through a pipe, a few bytes at a time.
 //
-// The search stage is replaced by a checking one: up to 14 divisors in the
+// The search is a checking one: up to 14 divisors in the
 // search, the pattern walk and the fast engine (with its own table limits,
 // then with its tables taken away one by one, so that each of its methods
 // runs) all start from the same state and must give the same counts and
@@ -172,8 +172,8 @@ void appliquer(const Reglage& r) {
 
 }  // namespace
 
-// The search stage of the program, in place of its own.
-void enumeration() {
+// The search the program runs, in place of the fast engine alone.
+void recherche_verifiee() {
     if (ND1 > diviseurs_cherches) return;
     if (ND1 > diviseurs_compares) {
         recherche_rapide();
@@ -227,6 +227,8 @@ void enumeration() {
     recevoir(sortie_rapide);
 }
 
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* octets, std::size_t n) {
     donnees = octets;
     taille = n;
@@ -238,7 +240,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* octets, std::size_t n)
     detournement = nullptr;
     sorties = 0;
 
-    brancher_console({lire, entree_est_fichier, aller_a_la_fin, ecrire_sortie, quitter});
+    Branchements b = branchements_du_processus();
+    b.lire = lire;
+    b.entree_est_fichier = entree_est_fichier;
+    b.aller_a_la_fin = aller_a_la_fin;
+    b.ecrire = ecrire_sortie;
+    b.quitter = quitter;
+    b.est_terminal = [](int) { return false; };
+    brancher_console(b);
+    recherche_choisie = recherche_verifiee;
     try {
         programme();
     } catch (const FinDuProgramme&) {

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "dialogue/console.h"
+#include "dialogue/dialogue.h"
 #include "divisors/divisors.h"
 #include "search/search.h"
 
@@ -30,12 +31,7 @@ Branchements vers_capture() {
 
 }  // namespace
 
-void etat_de_depart() {
-    reset_to_startup();
-    Nprem[1] = 2;
-    Nprem[2] = 3;
-    np = 2;
-}
+void etat_de_depart() { demarrer(); }
 
 Calcul calculer(Integer n, Integer cible, bool cible_choisie, bool lister, bool par_parcours) {
     etat_de_depart();
@@ -45,20 +41,20 @@ Calcul calculer(Integer n, Integer cible, bool cible_choisie, bool lister, bool 
     Sol = lister ? 1 : 0;
     Sdif = cible_choisie ? 1 : 0;
     SN = cible;
-    ns = Compte{};
-    ndif = ND1 = ndec = 0;
-    i = 1;
-    decomp();
-    liste_diviseurs();
-    Calcul r;
-    if (bornes()) {
-        if (par_parcours) parcours();
-        else recherche_rapide();
+    // The counts are read as the search leaves them, before the report.
+    static Calcul r;
+    r = Calcul{};
+    recherche_choisie = par_parcours ? parcours : recherche_rapide;
+    static void (*recherche)() = nullptr;
+    recherche = recherche_choisie;
+    recherche_choisie = [] {
+        recherche();
         r.recherche = true;
         r.total = ns.decimal();
         for (Integer m = 1; m <= ndif; ++m) r.par_termes.push_back(NS[m].decimal());
-        rapport();
-    }
+    };
+    etapes();
+    recherche_choisie = recherche_rapide;
     vider_sortie();
     r.sortie = capture;
     brancher_console(branchements_du_processus());

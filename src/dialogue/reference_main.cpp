@@ -1,9 +1,9 @@
 // taverlune_reference: the same program, searching with the plain pattern walk
 // by which the results are defined. Used to check and to time the fast engine.
 #include "dialogue/dialogue.h"
-#include "state/state.h"
+#include "search/search.h"
 
 int main() {
-    recherche_par_parcours = true;
+    recherche_choisie = parcours;
     programme();
 }

@@ -1,0 +1,31 @@
+// The program's wide numbers: 128-bit sums of divisors and exact counts of
+// solutions of any size.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// Unsigned 128-bit integer: products of two 64-bit words, residues.
+__extension__ typedef unsigned __int128 u128;
+
+/// Sums of divisors. The divisors of a number below 2^63 can add up to more
+/// than 2^63 - 1, and a running sum may pass twice the target, so every sum
+/// is kept on 128 bits, which no such sum can leave.
+__extension__ typedef __int128 Somme;
+
+/// An exact count of solutions, of any size (the number of subsets of 119
+/// divisors that reach a target can pass 2^64). Little-endian 64-bit words,
+/// no trailing zero word; no word at all is the count 0.
+struct Compte {
+    std::vector<std::uint64_t> mots;  ///< the digits of the count in base 2^64
+
+    bool est_nul() const { return mots.empty(); }
+    Compte& operator+=(std::uint64_t n);
+    Compte& operator+=(const Compte& autre);
+    /// The product, exact.
+    friend Compte operator*(const Compte& x, const Compte& y);
+    bool operator==(const Compte& autre) const = default;
+    /// Plain decimal digits, "0" for the count 0.
+    std::string decimal() const;
+};

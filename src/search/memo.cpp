@@ -1,0 +1,98 @@
+// Counting by remembered remainders (see engine.h).
+//
+// Reads: Div[1..ND1], ND1, SN.
+// Cost: one entry per (divisor, remainder) pair met, at most a few hundred
+// MiB; beyond that it gives up.
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "search/engine.h"
+#include "state/state.h"
+
+namespace {
+
+// Counting by a remembered recursion on (m, r), the number of subsets of
+// Div[1..m] that add up to r, split by number of terms: taking Div[m] or not.
+// Useful when the target is far too large for the table but the divisors are
+// so spread out that few remainders r can still be made by the smaller ones
+// (numbers like 3 x 2^60). It gives up once it has remembered too much.
+class CompteurMemorise {
+public:
+    CompteurMemorise() {
+        const std::size_t n = static_cast<std::size_t>(ND1);
+        avant_.assign(n + 1, 0);
+        for (std::size_t m = 1; m <= n; ++m) avant_[m] = avant_[m - 1] + Div[static_cast<Integer>(m)];
+        resultats_.push_back({});        // 0: no subset
+        resultats_.push_back({Compte{}});  // 1: the empty subset alone
+        resultats_[1][0] += 1;
+    }
+
+    /// The counts for the target SN, or false when too much was remembered.
+    bool compter_cible(std::vector<Compte>& par_termes) {
+        const std::uint32_t x = compter_reste(static_cast<std::size_t>(ND1), static_cast<Somme>(SN), 0);
+        if (deborde_) return false;
+        par_termes = resultats_[x];
+        return true;
+    }
+
+private:
+    struct Cle {
+        std::uint64_t m, r;
+        bool operator==(const Cle&) const = default;
+    };
+    struct Hachage {
+        std::size_t operator()(const Cle& c) const {
+            return std::hash<std::uint64_t>()(c.r * 0x9E3779B97F4A7C15ULL ^ c.m);
+        }
+    };
+
+    static constexpr std::size_t cases_max = std::size_t{1} << 23;  // a few hundred MiB
+    static constexpr std::size_t profondeur_max = 4000;
+
+    std::uint32_t compter_reste(std::size_t m, Somme r, std::size_t profondeur) {
+        if (deborde_) return 0;
+        if (r == 0) return 1;
+        while (m > 0 && Div[static_cast<Integer>(m)] > r) --m;  // too large to be taken
+        if (m == 0 || r > avant_[m]) return 0;
+        if (profondeur > profondeur_max) {
+            deborde_ = true;
+            return 0;
+        }
+        const Cle cle{m, static_cast<std::uint64_t>(r)};
+        if (const auto trouve = deja_.find(cle); trouve != deja_.end()) return trouve->second;
+        std::vector<Compte> somme;
+        if (r == avant_[m]) {  // all of Div[1..m]
+            somme.resize(m + 1);
+            somme[m] += 1;
+        } else {
+            const std::uint32_t sans = compter_reste(m - 1, r, profondeur + 1);
+            const std::uint32_t avec = compter_reste(m - 1, r - Div[static_cast<Integer>(m)], profondeur + 1);
+            if (deborde_) return 0;
+            const std::vector<Compte>& a = resultats_[sans];
+            const std::vector<Compte>& b = resultats_[avec];
+            somme.resize(std::max(a.size(), b.size() + 1));
+            for (std::size_t q = 0; q < a.size(); ++q) somme[q] += a[q];
+            for (std::size_t q = 0; q < b.size(); ++q) somme[q + 1] += b[q];
+        }
+        cases_ += somme.size();
+        if (cases_ > cases_max) {
+            deborde_ = true;
+            return 0;
+        }
+        resultats_.push_back(std::move(somme));
+        const auto x = static_cast<std::uint32_t>(resultats_.size() - 1);
+        deja_.emplace(cle, x);
+        return x;
+    }
+
+    std::vector<Somme> avant_;  // avant_[m] = Div[1] + ... + Div[m]
+    std::vector<std::vector<Compte>> resultats_;
+    std::unordered_map<Cle, std::uint32_t, Hachage> deja_;
+    std::size_t cases_ = 0;
+    bool deborde_ = false;
+};
+
+}  // namespace
+
+bool compter_par_restes(std::vector<Compte>& par_termes) { return CompteurMemorise().compter_cible(par_termes); }
