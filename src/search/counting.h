@@ -1,64 +1,110 @@
-// Exact counting of the subsets of a list of distinct positive integers that
-// add up to a target, split by number of terms, without listing them.
-//
-// A 0/1-knapsack table over (sum, number of terms) with fixed-width exact
-// cells: no count can wrap, whatever its size.
+// Counting the subsets of a list of distinct positive integers by sum and
+// number of terms, without listing them: a table computed modulo small
+// primes, one pass each, the passes on every core, joined exactly.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
-#include "state/state.h"
+#include "search/compte.h"
+#include "search/modulaire.h"
 
-/// Progress callback: part_faite is the share of the work done, in [0, 1],
-/// never decreasing from one call to the next.
-using AvancementComptage = void (*)(double part_faite, void* contexte);
+/// A table of counts of the subsets of e[0..n-1] by sum s in [0, H] and by
+/// number of terms m, modulo a prime below 2^15.
+///
+/// Row s holds the m that a subset with sum s can have: from the fewest
+/// largest elements that reach s to the most smallest that fit in s (its
+/// band). The elements are added in ascending order, each row updated in
+/// place with the sums descending (0/1 knapsack): row s receives row s - x
+/// shifted by one term, on the terms that the elements so far can make.
+/// After element k only the rows that can still lead to a needed row are
+/// updated: from the least needed row less the sum of the elements after k;
+/// and, when one row alone is needed, only the rows whose difference to it
+/// the elements after k can make (the marks).
+class TableDeComptes {
+public:
+    /// Row s: the cell of m terms is at base + m, for m in [bas, haut]
+    /// (none when bas > haut).
+    struct Ligne {
+        std::int64_t base;
+        std::int32_t bas, haut;
+    };
+
+    /// e ascending, distinct, positive; the rows [0, H] are kept, and the rows
+    /// from `besoin` up are needed at the end (`seule`: row besoin alone).
+    /// Requires H < 2^40; the elements above H are left out.
+    TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule);
+
+    std::int64_t derniere_ligne() const { return H_; }
+    const Ligne& ligne(std::int64_t s) const { return lignes_[static_cast<std::size_t>(s)]; }
+    std::size_t cellules() const { return cellules_; }
+    /// Bytes of the plan itself (row bands, marks), shared by every pass.
+    std::size_t octets_du_plan() const;
+    /// Cell updates of one pass.
+    double mises_a_jour() const { return mises_a_jour_; }
+
+    /// Upper bounds of the counts of each row, every number of terms
+    /// together (rounded up); 0 for a row no subset reaches.
+    const std::vector<long double>& bornes() const { return bornes_; }
+
+    /// One pass modulo q: tab (cellules() residues, all 0 on entry) receives
+    /// the counts. Adds the cells it updates to *fait as it goes.
+    void remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* fait) const;
+
+private:
+    friend struct Balayage;
+
+    std::vector<std::int64_t> e_;   // the elements up to H
+    std::vector<std::int64_t> pre_;  // pre_[j]: sum of the j smallest
+    std::int64_t H_ = 0, besoin_ = 0;
+    std::vector<Ligne> lignes_;
+    std::size_t cellules_ = 0;
+    // Marks of the useful rows of element k: bit (besoin - s) of
+    // marques_[debut_[k]..], the run starting at word mot0_[k]; none when
+    // debut_[k] == tous (every row of its window is useful).
+    std::vector<std::uint64_t> marques_;
+    std::vector<std::size_t> debut_, mot0_;
+    std::vector<long double> bornes_;
+    double mises_a_jour_ = 0;
+};
+
+/// Work and memory of such a table, estimated without building it.
+struct Estimation {
+    double mises_a_jour = 0;  ///< cell updates of one pass
+    double cellules = 0;      ///< cells of the table
+    double lignes = 0;        ///< row updates of the bound sweep
+};
+Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin);
+
+/// How a long count tells how far it is: part is the share of the work
+/// done, in [0, 1].
+using Suivi = std::function<void(double part)>;
+
+/// Runs `passe(q, tampon, resultats)` once per prime needed for counts below
+/// 2^bits, on every core the memory allows (each pass gets `octets` zeroed
+/// bytes and writes `largeur` residues to resultats), then rebuilds the
+/// `largeur` exact counts. `travail` is the work of one pass, in the units
+/// the passes add to *fait; suivi is told the share done. False when not
+/// even one pass fits in memory.
+bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, double travail,
+                        const std::function<void(Residu q, void* tampon, Residu* resultats,
+                                                 std::atomic<std::uint64_t>* fait)>& passe,
+                        const Suivi& suivi, std::vector<Compte>& comptes);
+
+/// The memory (bytes) compter_sous_ensembles needs with one thread, and the
+/// work of its passes in all (cell updates), estimated.
+struct Besoin {
+    double octets = 0;
+    double travail = 0;
+};
+Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T);
 
 /// Counts the subsets of d[0..n-1] (distinct, positive, ascending) whose sum
-/// is T, by number of terms: on success par_termes has size n + 1 and
-/// par_termes[m] is the count with m terms. Returns false, touching nothing,
-/// when the table it needs would take more than `octets_max` bytes of memory
-/// (the caller then uses another method).
-///
-/// `avancement`, when not null, is called with `contexte` every few million
-/// cell updates with the share of the work done, and once with 1 at the end
-/// if it was called before; small calculations never call it.
-///
-/// Also false, touching nothing, when that memory cannot be had. T >= 1 is
-/// expected. The counts come from a table of C + 1 rows, C = min(T, S - T)
-/// with S the sum of the elements up to T, of at most M + 1 cells (M: the
-/// most terms a subset with sum C can have), each cell a fixed number of
-/// 64-bit words wide enough for any count.
-/// Cost: time about (number of elements) x (useful rows) x (number of terms
-/// possible) cell additions; memory octets_comptage().
-bool compter_sous_ensembles(const std::int64_t* d, std::size_t n,
-                            std::int64_t T, std::size_t octets_max,
-                            std::vector<Compte>& par_termes,
-                            AvancementComptage avancement = nullptr,
-                            void* contexte = nullptr);
-
-/// The memory, in bytes, that compter_sous_ensembles needs for these
-/// arguments: it succeeds exactly when octets_max is at least this (0 when
-/// the answer needs no table; SIZE_MAX when it does not fit in a size_t).
-/// Builds no table, but runs the passes that size it (one number per row:
-/// a few percent of the counting time on large cases); when even one-word
-/// cells would take more than 1 TiB, answers at once with an upper estimate.
-std::size_t octets_comptage(const std::int64_t* d, std::size_t n,
-                            std::int64_t T);
-
-namespace comptage_detail {
-
-/// The number of 64-bit words of one cell of the table for these arguments:
-/// enough for the largest count any cell can hold. 0 when no table is needed.
-std::size_t mots_par_cellule(const std::int64_t* d, std::size_t n,
-                             std::int64_t T);
-
-/// compter_sous_ensembles with cells of `mots` 64-bit words forced (at least
-/// the width mots_par_cellule asks for, else false); for tests of the wide
-/// cell code on small inputs.
-bool compter_avec_largeur(const std::int64_t* d, std::size_t n,
-                          std::int64_t T, std::size_t octets_max,
-                          std::size_t mots, std::vector<Compte>& par_termes);
-
-}  // namespace comptage_detail
+/// is T >= 1, by number of terms: par_termes[m], m = 0..n. Counts the
+/// complements when the sum of the elements up to T, less T, is below T.
+/// False, with par_termes untouched, when the memory cannot be had.
+bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T, const Suivi& suivi,
+                            std::vector<Compte>& par_termes);

@@ -18,6 +18,7 @@
 #include "search/counting.h"
 #include "search/engine.h"
 #include "search/groups.h"
+#include "search/moyens.h"
 #include "search/progress.h"
 #include "search/reachable.h"
 #include "search/search.h"
@@ -32,13 +33,9 @@ std::size_t utile(std::size_t octets_max, std::size_t n) {
     return std::min(octets_max, (std::size_t{1} << n) * 16);
 }
 
-void avancement_comptage(double part, void* contexte) {
-    static_cast<Avancement*>(contexte)->montrer(part, 0);
-}
-
 // Counting group by group: each group's counts by the table, then multiplied
 // together, number of terms by number of terms.
-bool compter_par_groupes(const Decoupage& d, std::vector<Compte>& produit) {
+bool compter_par_groupes(const Decoupage& d, const Suivi& suivi, std::vector<Compte>& produit) {
     produit.assign(1, Compte{});  // the empty subset of no group
     produit[0] += 1;
     for (const Groupe& G : d.groupes) {
@@ -50,8 +47,7 @@ bool compter_par_groupes(const Decoupage& d, std::vector<Compte>& produit) {
             std::vector<Integer> unites(taille);
             for (std::size_t q = 0; q < taille; ++q)
                 unites[q] = static_cast<Integer>(Div[static_cast<Integer>(G.debut + q)] / G.unite);
-            if (!compter_sous_ensembles(unites.data(), taille, static_cast<Integer>(G.chiffre),
-                                        utile(octets_comptage_max, taille), groupe))
+            if (!compter_sous_ensembles(unites.data(), taille, static_cast<Integer>(G.chiffre), suivi, groupe))
                 return false;
         }
         std::vector<Compte> suivant(produit.size() + groupe.size() - 1);
@@ -67,11 +63,13 @@ bool compter_par_groupes(const Decoupage& d, std::vector<Compte>& produit) {
 // group by group, else by remembered remainders; false when none can serve.
 bool compter_sans_lister(const Decoupage& d, Avancement& avancement) {
     const std::size_t n = static_cast<std::size_t>(ND1);
+    const Suivi suivi = [&](double part) { avancement.montrer(part, 0); };
     std::vector<Compte> par_termes;
+    const Besoin besoin = besoin_sous_ensembles(&Div[1], n, SN);
     const bool compte =
-        compter_sous_ensembles(&Div[1], n, SN, utile(octets_comptage_max, n), par_termes, avancement_comptage,
-                               &avancement) ||
-        (d.groupes.size() > 1 && compter_par_groupes(d, par_termes)) ||
+        (comptage_par_table && besoin.octets <= static_cast<double>(memoire_disponible()) &&
+         compter_sous_ensembles(&Div[1], n, SN, suivi, par_termes)) ||
+        (d.groupes.size() > 1 && compter_par_groupes(d, suivi, par_termes)) ||
         (comptage_memorise && compter_par_restes(par_termes));
     if (compte) ajouter_comptes(par_termes);
     return compte;
@@ -79,7 +77,7 @@ bool compter_sans_lister(const Decoupage& d, Avancement& avancement) {
 
 }  // namespace
 
-std::size_t octets_comptage_max = std::size_t{1} << 30;
+bool comptage_par_table = true;
 std::size_t octets_sommes_max = std::size_t{1} << 28;
 bool comptage_memorise = true;
 

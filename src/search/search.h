@@ -43,13 +43,11 @@ int suiv3();
 /// what can still lead to a solution.
 void recherche_rapide();
 
-/// Bounds of the fast engine's tables, in bytes: the table of counts by sum
-/// and number of terms (1 GiB), the table of the sums that the divisors left
-/// can make (256 MiB). Beyond them the engine uses its other methods; the
-/// tests lower them to check those methods too.
-extern std::size_t octets_comptage_max;
+/// The fast engine's choices, which the tests change to check each method
+/// alone: counting by the table of counts; the bytes the table of reachable
+/// sums of the listing may take (256 MiB); counting by remembered remainders.
+extern bool comptage_par_table;
 extern std::size_t octets_sommes_max;
-/// true: counting may remember remainders when the tables are too large.
 extern bool comptage_memorise;
 
 /// The report (count and distribution by number of terms) and the reset of

@@ -1,0 +1,74 @@
+// Counts modulo small primes, and the exact count they determine (see
+// modulaire.h).
+#include "search/modulaire.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr std::uint32_t plafond_premiers = 1u << 15;
+
+bool premier(std::uint32_t n) {
+    if (n < 2) return false;
+    for (std::uint32_t d = 2; d * d <= n; ++d)
+        if (n % d == 0) return false;
+    return true;
+}
+
+/// a^-1 modulo the prime q.
+std::uint32_t inverse(std::uint32_t a, std::uint32_t q) {
+    std::uint32_t r = 1, b = a % q;
+    for (std::uint32_t e = q - 2; e != 0; e >>= 1, b = b * b % q)
+        if (e & 1) r = r * b % q;
+    return r;
+}
+
+Compte& multiplier(Compte& x, std::uint64_t facteur) {
+    u128 retenue = 0;
+    for (std::uint64_t& mot : x.mots) {
+        const u128 p = static_cast<u128>(mot) * facteur + retenue;
+        mot = static_cast<std::uint64_t>(p);
+        retenue = p >> 64;
+    }
+    if (retenue != 0) x.mots.push_back(static_cast<std::uint64_t>(retenue));
+    while (!x.mots.empty() && x.mots.back() == 0) x.mots.pop_back();
+    return x;
+}
+
+}  // namespace
+
+const std::vector<Residu>& premiers_modulaires(std::size_t nombre) {
+    static std::vector<Residu> premiers;
+    for (std::uint32_t c = premiers.empty() ? plafond_premiers - 1 : premiers.back() - 1u;
+         premiers.size() < nombre && c > 2; --c)
+        if (premier(c)) premiers.push_back(static_cast<Residu>(c));
+    return premiers;
+}
+
+std::size_t premiers_necessaires(double bits) {
+    // Each prime is above 2^14.99: 14.99 bits a prime, one more for safety.
+    return static_cast<std::size_t>(std::ceil((bits + 1) / 14.99)) + 1;
+}
+
+Compte reconstruire(const Residu* r, std::size_t pas, const std::vector<Residu>& q) {
+    // x = v[0] + q[0] (v[1] + q[1] (v[2] + ...)), each v[k] < q[k].
+    const std::size_t P = q.size();
+    std::vector<std::uint32_t> v(P);
+    for (std::size_t k = 0; k < P; ++k) {
+        const std::uint32_t qk = q[k];
+        // The value of v[0] + q[0] v[1] + ... + q[0]..q[k-2] v[k-1] modulo qk.
+        std::uint32_t x = 0, produit = 1;
+        for (std::size_t l = 0; l < k; ++l) {
+            x = (x + v[l] * produit) % qk;
+            produit = produit * (q[l] % qk) % qk;
+        }
+        const std::uint32_t ecart = (r[k * pas] % qk + qk - x) % qk;
+        v[k] = ecart * inverse(produit, qk) % qk;
+    }
+    Compte x;
+    for (std::size_t k = P; k-- > 0;) {
+        multiplier(x, q[k]);
+        x += v[k];
+    }
+    return x;
+}

@@ -1,0 +1,128 @@
+// The memory and cores a long count may use, and its passes run on them.
+#include "search/moyens.h"
+
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+/// A value of /proc/meminfo, in bytes; SIZE_MAX when it cannot be read.
+std::size_t meminfo(const char* cle) {
+    std::FILE* f = std::fopen("/proc/meminfo", "r");
+    if (f == nullptr) return SIZE_MAX;
+    char ligne[256];
+    std::size_t valeur = SIZE_MAX;
+    const std::size_t n = std::strlen(cle);
+    while (std::fgets(ligne, sizeof ligne, f) != nullptr)
+        if (std::strncmp(ligne, cle, n) == 0 && ligne[n] == ':') {
+            valeur = std::strtoull(ligne + n + 1, nullptr, 10) * 1024;
+            break;
+        }
+    std::fclose(f);
+    return valeur;
+}
+
+/// The process's address space now, in bytes.
+std::size_t taille_du_processus() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    unsigned long long pages = 0;
+    if (f != nullptr) {
+        if (std::fscanf(f, "%llu", &pages) != 1) pages = 0;
+        std::fclose(f);
+    }
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+std::size_t reste_sous(int ressource, std::size_t utilise) {
+    rlimit r{};
+    if (::getrlimit(ressource, &r) != 0 || r.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
+    return r.rlim_cur > utilise ? static_cast<std::size_t>(r.rlim_cur) - utilise : 0;
+}
+
+}  // namespace
+
+unsigned fils_max = 0;
+
+std::size_t memoire_disponible() {
+    const std::size_t utilise = taille_du_processus();
+    std::size_t libre = std::min({reste_sous(RLIMIT_AS, utilise), reste_sous(RLIMIT_DATA, utilise),
+                                  meminfo("MemAvailable")});
+    if (libre == SIZE_MAX) libre = std::size_t{1} << 32;  // nothing says: assume 4 GiB
+    // A margin for the rest of the program, the threads' stacks and the
+    // allocator's own needs.
+    const std::size_t marge = std::max<std::size_t>(std::size_t{64} << 20, libre / 8);
+    return libre > marge ? libre - marge : 0;
+}
+
+unsigned fils_disponibles() {
+    cpu_set_t ensemble;
+    unsigned n = 1;
+    if (::sched_getaffinity(0, sizeof ensemble, &ensemble) == 0) n = static_cast<unsigned>(CPU_COUNT(&ensemble));
+    n = std::max(1u, n);
+    return fils_max != 0 ? std::min(n, fils_max) : n;
+}
+
+bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
+                     const std::function<void(std::size_t, void*)>& passe, const std::function<void()>& attente) {
+    if (nombre == 0) return true;
+    fils = static_cast<unsigned>(std::min<std::size_t>(std::max(1u, fils), nombre));
+    std::vector<void*> tampons;
+    for (unsigned f = 0; f < fils; ++f) {
+        void* t = std::calloc(std::max<std::size_t>(octets, 1), 1);
+        if (t == nullptr) break;
+        tampons.push_back(t);
+    }
+    if (tampons.empty()) return false;
+
+    std::atomic<std::size_t> suivante{0};
+    std::mutex verrou;
+    std::condition_variable fin;
+    std::size_t finis = 0;
+    const auto travailler = [&](void* tampon) {
+        bool propre = true;
+        for (std::size_t k; (k = suivante.fetch_add(1)) < nombre;) {
+            if (!propre) std::memset(tampon, 0, octets);
+            passe(k, tampon);
+            propre = false;
+        }
+    };
+    std::vector<std::thread> travailleurs;
+    for (void* t : tampons) {
+        try {
+            travailleurs.emplace_back([&, t] {
+                travailler(t);
+                const std::lock_guard<std::mutex> garde(verrou);
+                ++finis;
+                fin.notify_one();
+            });
+        } catch (const std::system_error&) {
+            break;  // no more threads: those started share the passes
+        }
+    }
+    if (travailleurs.empty()) {
+        travailler(tampons[0]);  // no thread at all: the passes run here
+    } else {
+        std::unique_lock<std::mutex> garde(verrou);
+        while (finis < travailleurs.size()) {
+            fin.wait_for(garde, std::chrono::milliseconds(100));
+            garde.unlock();
+            attente();
+            garde.lock();
+        }
+    }
+    for (std::thread& t : travailleurs) t.join();
+    for (void* t : tampons) std::free(t);
+    return true;
+}
