@@ -293,7 +293,8 @@ Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, s
     return r;
 }
 
-bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, double travail,
+bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus,
+                        double travail,
                         const std::function<void(Residu, void*, Residu*, std::atomic<std::uint64_t>*)>& passe,
                         const Suivi& suivi, std::vector<Compte>& comptes) {
     const std::size_t P = premiers_necessaires(bits);
@@ -303,7 +304,8 @@ bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, do
     std::atomic<std::uint64_t> fait{0};
     const std::size_t libre = memoire_disponible();
     const unsigned fils = static_cast<unsigned>(
-        std::max<std::size_t>(1, std::min<std::size_t>(fils_disponibles(), libre / std::max<std::size_t>(octets, 1))));
+        std::max<std::size_t>(1, std::min<std::size_t>(fils_disponibles(),
+                                                       libre / std::max<std::size_t>(octets + octets_en_plus, 1))));
     const double tout = std::max(1.0, travail * static_cast<double>(P));
     const bool ok = executer_passes(
         P, fils, octets,
@@ -369,7 +371,7 @@ bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T
             const std::size_t largeur = static_cast<std::size_t>(l.haut - l.bas + 1);
             std::vector<Compte> comptes;
             const bool ok = compter_par_passes(
-                static_cast<double>(std::log2(borne)), largeur, t.cellules() * sizeof(Residu), t.mises_a_jour(),
+                static_cast<double>(std::log2(borne)), largeur, t.cellules() * sizeof(Residu), 0, t.mises_a_jour(),
                 [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
                     Residu* tab = static_cast<Residu*>(tampon);
                     t.remplir(q, tab, fait);

@@ -85,11 +85,13 @@ using Suivi = std::function<void(double part)>;
 
 /// Runs `passe(q, tampon, resultats)` once per prime needed for counts below
 /// 2^bits, on every core the memory allows (each pass gets `octets` zeroed
-/// bytes and writes `largeur` residues to resultats), then rebuilds the
-/// `largeur` exact counts. `travail` is the work of one pass, in the units
-/// the passes add to *fait; suivi is told the share done. False when not
-/// even one pass fits in memory.
-bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, double travail,
+/// bytes, takes `octets_en_plus` more of its own, and writes `largeur`
+/// residues to resultats), then rebuilds the `largeur` exact counts.
+/// `travail` is the work of one pass, in the units the passes add to *fait;
+/// suivi is told the share done. False when not even one pass fits in
+/// memory.
+bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus,
+                        double travail,
                         const std::function<void(Residu q, void* tampon, Residu* resultats,
                                                  std::atomic<std::uint64_t>* fait)>& passe,
                         const Suivi& suivi, std::vector<Compte>& comptes);

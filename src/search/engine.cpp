@@ -12,6 +12,7 @@
 // Writes: ns, ndif, NS[1..ND1]; the solutions' header and the solutions.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "dialogue/console.h"
@@ -21,6 +22,7 @@
 #include "search/moyens.h"
 #include "search/progress.h"
 #include "search/reachable.h"
+#include "search/structure.h"
 #include "search/search.h"
 #include "state/state.h"
 
@@ -59,18 +61,40 @@ bool compter_par_groupes(const Decoupage& d, const Suivi& suivi, std::vector<Com
     return true;
 }
 
-// Counting without listing: by the table over all the divisors at once, else
-// group by group, else by remembered remainders; false when none can serve.
+// Counting without listing: the table over all the divisors at once or the
+// split by one of N's prime factors, whichever needs the least work and fits
+// in memory; else group by group; else by remembered remainders; false when
+// none can serve.
 bool compter_sans_lister(const Decoupage& d, Avancement& avancement) {
     const std::size_t n = static_cast<std::size_t>(ND1);
     const Suivi suivi = [&](double part) { avancement.montrer(part, 0); };
+    const double libre = static_cast<double>(memoire_disponible());
+    struct Methode {
+        double travail;
+        int facteur;  // 0: the table over all the divisors; else the split by Nfact[facteur]
+    };
+    std::vector<Methode> methodes;
+    if (comptage_par_table) {
+        const Besoin b = besoin_sous_ensembles(&Div[1], n, SN);
+        if (b.octets <= libre) methodes.push_back({b.travail, 0});
+    }
+    if (comptage_par_structure && N > 1)
+        for (int f = 1; f <= nf; ++f) {
+            const CoutStructure c = cout_structure(f, SN);
+            if (c.octets <= libre && c.travail < std::numeric_limits<double>::infinity())
+                methodes.push_back({c.travail, f});
+        }
+    std::stable_sort(methodes.begin(), methodes.end(),
+                     [](const Methode& x, const Methode& y) { return x.travail < y.travail; });
     std::vector<Compte> par_termes;
-    const Besoin besoin = besoin_sous_ensembles(&Div[1], n, SN);
-    const bool compte =
-        (comptage_par_table && besoin.octets <= static_cast<double>(memoire_disponible()) &&
-         compter_sous_ensembles(&Div[1], n, SN, suivi, par_termes)) ||
-        (d.groupes.size() > 1 && compter_par_groupes(d, suivi, par_termes)) ||
-        (comptage_memorise && compter_par_restes(par_termes));
+    bool compte = false;
+    for (const Methode& m : methodes) {
+        compte = m.facteur == 0 ? compter_sous_ensembles(&Div[1], n, SN, suivi, par_termes)
+                                : compter_par_structure(m.facteur, SN, n, suivi, par_termes);
+        if (compte) break;
+    }
+    compte = compte || (d.groupes.size() > 1 && compter_par_groupes(d, suivi, par_termes)) ||
+             (comptage_memorise && compter_par_restes(par_termes));
     if (compte) ajouter_comptes(par_termes);
     return compte;
 }
@@ -78,6 +102,7 @@ bool compter_sans_lister(const Decoupage& d, Avancement& avancement) {
 }  // namespace
 
 bool comptage_par_table = true;
+bool comptage_par_structure = true;
 std::size_t octets_sommes_max = std::size_t{1} << 28;
 bool comptage_memorise = true;
 

@@ -44,9 +44,11 @@ int suiv3();
 void recherche_rapide();
 
 /// The fast engine's choices, which the tests change to check each method
-/// alone: counting by the table of counts; the bytes the table of reachable
-/// sums of the listing may take (256 MiB); counting by remembered remainders.
+/// alone: counting by the table of counts over all the divisors; by the split
+/// along a prime factor; the bytes the table of reachable sums of the listing
+/// may take (256 MiB); counting by remembered remainders.
 extern bool comptage_par_table;
+extern bool comptage_par_structure;
 extern std::size_t octets_sommes_max;
 extern bool comptage_memorise;
 

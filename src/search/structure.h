@@ -1,0 +1,41 @@
+// Counting through the divisors' multiplicative structure.
+//
+// Let p be a prime factor of N with exponent e, and a = N / p^e. The
+// divisors of N are the d p^i, d dividing a, 0 <= i <= e: a subset of them
+// is a subset A_i of the divisors of a for each i, and its sum is
+// sum over i of p^i s_i, s_i the sum of A_i. Written from the lowest digit,
+// the target T = s_0 + p R_1, R_1 = s_1 + p R_2, and so on: each level keeps
+// the counts of the remainders R_i that the choices so far leave, and the
+// last level takes R_e from the proper divisors of a (N itself never takes
+// part). One table of the divisors of a, by sum and number of terms, serves
+// every level; when the sums of the divisors of a never carry (p above their
+// sum) each level has one remainder, otherwise carries spread them.
+//
+// The subsets of the divisors that take part with sum T are those of all
+// the proper divisors of N with sum T, for the target N as for a chosen
+// target (a divisor above the target cannot be in such a subset).
+//
+// Reads: N, nf, Nfact, Nexpo (the factorisation), SN.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "search/compte.h"
+#include "search/counting.h"
+
+/// The work and memory of the split by the prime factor Nfact[facteur]
+/// (1..nf), estimated without building anything; travail is +inf when the
+/// split cannot serve.
+struct CoutStructure {
+    double travail = 0;  ///< table cell updates and products of one pass
+    double octets = 0;   ///< memory of one pass
+};
+CoutStructure cout_structure(int facteur, std::int64_t T);
+
+/// Counts the subsets of the proper divisors of N with sum T >= 1 by number
+/// of terms, par_termes[m] for m = 0..n, through the split by
+/// Nfact[facteur]. False, par_termes untouched, when memory cannot be had.
+bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Suivi& suivi,
+                           std::vector<Compte>& par_termes);
