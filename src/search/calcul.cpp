@@ -4,7 +4,9 @@
 // Writes: N, S, S1, Sol, Sdif, SN1, SN, xn, message, A; ns, ndif, ND1, i, ndec
 //         before the stages; then each stage writes its own.
 #include <cstring>
+#include <new>
 
+#include "dialogue/console.h"
 #include "dialogue/dialogue.h"
 #include "divisors/divisors.h"
 #include "search/search.h"
@@ -24,6 +26,26 @@ template <std::size_t n>
 void poser(const char (&question)[n]) {
     static_assert(n <= sizeof message);
     std::memcpy(message, question, n);
+}
+
+// The stages in order, with no guard.
+void enchainer() {
+    ns = Compte{};
+    ndif = 0;
+    ND1 = 0;
+    i = 1;
+    ndec = 0;
+    A = decomp();
+    liste_diviseurs();
+    if (!bornes()) {
+        // A quick outcome needs no report, but its lists are shrunk all the
+        // same: otherwise each such calculation would leave them longer, and
+        // a long session would grow without bound.
+        remise_a_zero();
+        return;
+    }
+    enumeration();
+    rapport();
 }
 
 }  // namespace
@@ -64,20 +86,13 @@ void calcul() {
 }
 
 void etapes() {
-    ns = Compte{};
-    ndif = 0;
-    ND1 = 0;
-    i = 1;
-    ndec = 0;
-    A = decomp();
-    liste_diviseurs();
-    if (!bornes()) {
-        // A quick outcome needs no report, but its lists are shrunk all the
-        // same: otherwise each such calculation would leave them longer, and
-        // a long session would grow without bound.
-        remise_a_zero();
-        return;
+    try {
+        enchainer();
+    } catch (const std::bad_alloc&) {
+        // Only the search has lighter methods to fall back on: elsewhere, and
+        // when even those fail, the calculation cannot go on.
+        vider_sortie();
+        ecrire_erreurs("taverlune: out of memory: the calculation cannot go on\n");
+        terminer();
     }
-    enumeration();
-    rapport();
 }

@@ -303,9 +303,10 @@ bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, st
     std::vector<Residu> residus(P * largeur, 0);
     std::atomic<std::uint64_t> fait{0};
     const std::size_t libre = memoire_disponible();
-    const unsigned fils = static_cast<unsigned>(
-        std::max<std::size_t>(1, std::min<std::size_t>(fils_disponibles(),
-                                                       libre / std::max<std::size_t>(octets + octets_en_plus, 1))));
+    // Each thread beyond the first also reserves its stack.
+    constexpr std::size_t pile = std::size_t{8} << 20;
+    const unsigned fils = static_cast<unsigned>(std::max<std::size_t>(
+        1, std::min<std::size_t>(fils_disponibles(), (libre + pile) / (octets + octets_en_plus + pile))));
     const double tout = std::max(1.0, travail * static_cast<double>(P));
     const bool ok = executer_passes(
         P, fils, octets,

@@ -11,14 +11,19 @@
 // Reads: Div[1..ND1], ND1, SN, Sol, N, nf, Nfact, Nexpo.
 // Writes: ns, ndif, NS[1..ND1]; the solutions' header and the solutions.
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "dialogue/console.h"
 #include "search/counting.h"
 #include "search/engine.h"
 #include "search/groups.h"
+#include "search/modulaire.h"
 #include "search/moyens.h"
 #include "search/progress.h"
 #include "search/reachable.h"
@@ -61,6 +66,39 @@ bool compter_par_groupes(const Decoupage& d, const Suivi& suivi, std::vector<Com
     return true;
 }
 
+// About how many units of counting work (cell updates) a thread does in a
+// second on an ordinary machine, and how long a count may take before the
+// user is told that it will not end soon.
+constexpr double unites_par_seconde = 1.5e9;
+constexpr double delai_raisonnable = 600;
+
+// An upper bound of the bits of any count of solutions: there are no more
+// than the subsets of the divisors up to the target, nor than the partitions
+// of the target into distinct parts (fewer than exp(pi sqrt(T / 3))).
+double bits_au_plus() {
+    Integer utiles = 0;
+    while (utiles < ND1 && Div[utiles + 1] <= SN) ++utiles;
+    const double partitions = 3.14159265358979 * std::sqrt(static_cast<double>(SN) / 3) / std::log(2.0);
+    return std::min(static_cast<double>(utiles), partitions);
+}
+
+// Tells the user, on standard error, that this search will not end in a
+// reasonable time, and how long it would take; the search goes on.
+void prevenir(const char* quoi, double secondes) {
+    char ligne[256];
+    const double ans = secondes / (365.25 * 86400);
+    if (ans >= 1)
+        std::snprintf(ligne, sizeof ligne,
+                      "taverlune: %s cannot end in reasonable time: about %.2g years of work estimated; it goes on "
+                      "(Ctrl-C stops it)\n",
+                      quoi, ans);
+    else
+        std::snprintf(ligne, sizeof ligne,
+                      "taverlune: %s will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops it)\n",
+                      quoi, secondes / 3600);
+    ecrire_erreurs(ligne);
+}
+
 // Counting without listing: the table over all the divisors at once or the
 // split by one of N's prime factors, whichever needs the least work and fits
 // in memory; else group by group; else by remembered remainders; false when
@@ -86,15 +124,30 @@ bool compter_sans_lister(const Decoupage& d, Avancement& avancement) {
         }
     std::stable_sort(methodes.begin(), methodes.end(),
                      [](const Methode& x, const Methode& y) { return x.travail < y.travail; });
+    if (!methodes.empty()) {
+        const double secondes = methodes[0].travail * static_cast<double>(premiers_necessaires(bits_au_plus())) /
+                                (unites_par_seconde * fils_disponibles());
+        if (secondes > delai_raisonnable) prevenir("this count", secondes);
+    }
+    // Each method gives way to the next when memory runs short.
+    const auto essayer = [](auto&& methode) {
+        try {
+            return methode();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    };
     std::vector<Compte> par_termes;
     bool compte = false;
     for (const Methode& m : methodes) {
-        compte = m.facteur == 0 ? compter_sous_ensembles(&Div[1], n, SN, suivi, par_termes)
-                                : compter_par_structure(m.facteur, SN, n, suivi, par_termes);
+        compte = essayer([&] {
+            return m.facteur == 0 ? compter_sous_ensembles(&Div[1], n, SN, suivi, par_termes)
+                                  : compter_par_structure(m.facteur, SN, n, suivi, par_termes);
+        });
         if (compte) break;
     }
-    compte = compte || (d.groupes.size() > 1 && compter_par_groupes(d, suivi, par_termes)) ||
-             (comptage_memorise && compter_par_restes(par_termes));
+    compte = compte || (d.groupes.size() > 1 && essayer([&] { return compter_par_groupes(d, suivi, par_termes); })) ||
+             (comptage_memorise && essayer([&] { return compter_par_restes(par_termes); }));
     if (compte) ajouter_comptes(par_termes);
     return compte;
 }
@@ -122,13 +175,21 @@ void recherche_rapide() {
     if (decoupage.impossible) return;
     vider_sortie();  // the divisors and their sum are on screen before a long search
     Avancement avancement(Sol == 1);
-    if (Sol == 0 && compter_sans_lister(decoupage, avancement)) return;
-    if (SommesAtteignables::tient(decoupage, utile(octets_sommes_max, static_cast<std::size_t>(ND1)))) {
-        const SommesAtteignables sommes(decoupage);
-        lister(&sommes, avancement);
-    } else {
-        lister(nullptr, avancement);
+    if (Sol == 0) {
+        if (compter_sans_lister(decoupage, avancement)) return;
+        // Counting by listing every solution, at a few million a second.
+        const double bits = bits_au_plus();
+        if (bits > 40) prevenir("counting by listing every solution", std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6);
     }
+    std::unique_ptr<SommesAtteignables> sommes;
+    if (SommesAtteignables::tient(decoupage, utile(octets_sommes_max, static_cast<std::size_t>(ND1)))) {
+        try {
+            sommes = std::make_unique<SommesAtteignables>(decoupage);
+        } catch (const std::bad_alloc&) {
+            // The listing goes on without its table.
+        }
+    }
+    lister(sommes.get(), avancement);
 }
 
 void (*recherche_choisie)() = recherche_rapide;

@@ -62,7 +62,7 @@ std::size_t memoire_disponible() {
     if (libre == SIZE_MAX) libre = std::size_t{1} << 32;  // nothing says: assume 4 GiB
     // A margin for the rest of the program, the threads' stacks and the
     // allocator's own needs.
-    const std::size_t marge = std::max<std::size_t>(std::size_t{64} << 20, libre / 8);
+    const std::size_t marge = std::max<std::size_t>(std::size_t{16} << 20, libre / 16);
     return libre > marge ? libre - marge : 0;
 }
 

@@ -111,8 +111,16 @@ bool planifier(int facteur, std::int64_t T, Plan& plan) {
     plan.H = static_cast<std::int64_t>(H);
     plan.besoin = static_cast<std::int64_t>(std::min(besoin, H));
 
-    // Pairs and products, for the estimate; the levels' widths for memory.
-    const double bande_c = static_cast<double>(plan.da.size()) / 2 + 1;
+    // Pairs and products, for the estimate; the levels' widths for memory. A
+    // row of the table holds at most the terms that fit in H; a few divisors
+    // make few sums, and only those are visited.
+    std::size_t tiennent = 0;
+    for (Somme somme = 0; tiennent < plan.da.size() && somme + plan.da[tiennent] <= plan.H;)
+        somme += plan.da[tiennent++];
+    const double bande_c = std::min(static_cast<double>(plan.da.size()) / 2, static_cast<double>(tiennent)) + 1;
+    const double densite =
+        plan.da.size() >= 60 ? 1 : std::min(1.0, std::ldexp(1.0, static_cast<int>(plan.da.size())) /
+                                                      (static_cast<double>(sigma) + 1));
     for (int i = 0; i <= plan.e; ++i) {
         const Intervalle& r = plan.R[static_cast<std::size_t>(i)];
         const double w = static_cast<double>(r.haut - r.bas + 1);
@@ -125,7 +133,7 @@ bool planifier(int facteur, std::int64_t T, Plan& plan) {
             const double s_par_r = std::min(static_cast<double>(sigma) / static_cast<double>(p) + 1,
                                             static_cast<double>(plan.R[static_cast<std::size_t>(i) + 1].haut -
                                                                 plan.R[static_cast<std::size_t>(i) + 1].bas + 1));
-            plan.paires += w * s_par_r * bande_v * bande_c;
+            plan.paires += w * std::max(1.0, s_par_r * densite) * bande_v * bande_c;
         } else {
             plan.paires += w * bande_v * bande_c * 2;
         }
@@ -138,6 +146,28 @@ struct Poly {
     const std::uint32_t* c = nullptr;  // c[m] for m in [bas, haut]
     int bas = 0, haut = -1;
 };
+
+/// The sums in [0, sigma] that the divisors of a can make, ascending: the
+/// rows of the table that some subset reaches, and their complements.
+std::vector<Somme> sommes_faites(const Plan& plan, const TableDeComptes& table) {
+    std::vector<Somme> r;
+    const std::int64_t h = table.derniere_ligne();
+    for (std::int64_t s = 0; s <= h; ++s)
+        if (table.bornes()[static_cast<std::size_t>(s)] > 0) r.push_back(s);
+    const std::size_t directes = r.size();
+    for (std::size_t k = directes; k-- > 0;) {
+        const Somme miroir = plan.sigma - r[k];
+        if (miroir > plan.H) r.push_back(miroir);
+    }
+    return r;
+}
+
+/// The sums of `faites` in [bas, haut]: a range of indices.
+std::pair<std::size_t, std::size_t> entre(const std::vector<Somme>& faites, Somme bas, Somme haut) {
+    const auto debut = std::lower_bound(faites.begin(), faites.end(), bas);
+    const auto fin = std::upper_bound(debut, faites.end(), haut);
+    return {static_cast<std::size_t>(debut - faites.begin()), static_cast<std::size_t>(fin - faites.begin())};
+}
 
 /// Everything one pass works with.
 struct Passe {
@@ -208,6 +238,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
             return true;
         }
         const TableDeComptes table(plan.da.data(), plan.da.size(), plan.H, plan.besoin, false);
+        const std::vector<Somme> faites = sommes_faites(plan, table);
         const std::size_t d = plan.da.size();
         const Somme p = plan.p, sigma = plan.sigma;
         const int e = plan.e;
@@ -225,8 +256,9 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
             std::vector<long double> suivant(static_cast<std::size_t>(r2.haut - r2.bas + 1), 0);
             for (Somme x = r2.bas; x <= r2.haut; ++x) {
                 long double somme = 0;
-                for (Somme s = std::max<Somme>(0, r.bas - p * x); s <= std::min(sigma, r.haut - p * x); ++s)
-                    somme += W[static_cast<std::size_t>(p * x + s - r.bas)] * borne_c(s);
+                const auto [debut, fin] = entre(faites, r.bas - p * x, r.haut - p * x);
+                for (std::size_t y = debut; y < fin; ++y)
+                    somme += W[static_cast<std::size_t>(p * x + faites[y] - r.bas)] * borne_c(faites[y]);
                 suivant[static_cast<std::size_t>(x - r2.bas)] = somme * (1 + 0x1p-40L);
             }
             W = std::move(suivant);
@@ -270,7 +302,9 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
                     for (Somme x = r2.bas; x <= r2.haut; ++x) {
                         passe.acc.assign(degre2 + 1, 0);
                         std::uint64_t produits = 0;
-                        for (Somme s = std::max<Somme>(0, r.bas - p * x); s <= std::min(sigma, r.haut - p * x); ++s) {
+                        const auto [debut, fin] = entre(faites, r.bas - p * x, r.haut - p * x);
+                        for (std::size_t y = debut; y < fin; ++y) {
+                            const Somme s = faites[y];
                             const std::size_t k = static_cast<std::size_t>(p * x + s - r.bas);
                             if (bas[k] > haut_v[k]) continue;
                             const Poly c = passe.c(s);
