@@ -33,19 +33,31 @@ inline void ajouter(Residu* __restrict dst, const Residu* __restrict src, std::s
     }
 }
 
-/// The same, sixteen cells at a time.
-__attribute__((target("avx2"))) inline void ajouter_avx2(Residu* __restrict dst, const Residu* __restrict src,
+
+/// The same, sixteen cells at a time. The last sixteen may reach past nb:
+/// the cells there are written back as they were read (a table belongs to
+/// one thread).
+__attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Residu* src,
                                                          std::size_t nb, Residu q) {
+    alignas(32) static constexpr std::int16_t premiers[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                              -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0,
+                                                              0,  0,  0,  0,  0,  0,  0,  0,  0,  0};
     const __m256i Q = _mm256_set1_epi16(static_cast<short>(q));
     std::size_t c = 0;
-    for (; c + 16 <= nb; c += 16) {
+    for (;; c += 16) {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + c));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + c));
         const __m256i s = _mm256_add_epi16(a, b);
         // s < 2q < 2^16: s - q wraps above s exactly when s < q.
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), _mm256_min_epu16(s, _mm256_sub_epi16(s, Q)));
+        const __m256i r = _mm256_min_epu16(s, _mm256_sub_epi16(s, Q));
+        if (c + 16 >= nb) {
+            const __m256i garde =
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(premiers + 16 - (nb - c)));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), _mm256_blendv_epi8(a, r, garde));
+            return;
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), r);
     }
-    ajouter(dst + c, src + c, nb - c, q);
 }
 
 /// The bound sweep: one upper bound per row, and the updates counted.

@@ -40,7 +40,8 @@ public:
 
     std::int64_t derniere_ligne() const { return H_; }
     const Ligne& ligne(std::int64_t s) const { return lignes_[static_cast<std::size_t>(s)]; }
-    std::size_t cellules() const { return cellules_; }
+    /// The residues a pass needs (the cells, and room past the last one).
+    std::size_t cellules() const { return cellules_ + 16; }
     /// Bytes of the plan itself (row bands, marks), shared by every pass.
     std::size_t octets_du_plan() const;
     /// Cell updates of one pass.
