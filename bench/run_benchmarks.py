@@ -20,12 +20,20 @@ The reference program (taverlune_reference, the plain pattern walk) runs only
 the 720 rows, --reference-runs times (about 25 s a run); --no-reference skips
 it.
 
+Rows that count beyond the old tables run fewer times (--long-runs), some
+under a limit of address space (setrlimit RLIMIT_AS, as `ulimit -v` does);
+where PARI/GP is installed (Debian: pari-gp), its bare count of the same
+solutions (bench/count.gp: the product of the 1 + x^d by a balanced tree,
+truncated at the target) is timed beside them, once, and its count compared
+with ours.
+
 The last row is the time to the first question: the program is started with
 its standard input a pipe that stays open and nothing written, and the time
 is taken when "Valeur de N ? " has arrived on its standard output.
 
-Usage: run_benchmarks.py [BUILD_DIR] [--runs N] [--reference-runs N]
-                         [--no-reference] [--timeout SECONDS]
+Usage: run_benchmarks.py [BUILD_DIR] [--runs N] [--long-runs N]
+                         [--reference-runs N] [--no-reference] [--no-pari]
+                         [--only TEXT] [--timeout SECONDS]
 BUILD_DIR (default ./build) holds taverlune and taverlune_reference.
 Standard library only.
 """
@@ -34,6 +42,8 @@ import argparse
 import hashlib
 import os
 import re
+import resource
+import shutil
 import signal
 import statistics
 import subprocess
@@ -43,7 +53,8 @@ import threading
 import time
 
 # (answers, target wall time in seconds, target peak RSS in KiB or None,
-#  whether the reference walk runs it)
+#  whether the reference walk runs it); COUNTS adds a limit of address space
+#  in KiB (or None) and whether PARI/GP counts it too.
 DIALOGUES = [
     ("720 0 0 0", 0.010, None, True),
     ("720 1 0 0", 0.300, None, True),
@@ -57,6 +68,18 @@ DIALOGUES = [
     ("864691128466931712 1 1 1441146383222177713 0", 0.100, None, False),
     ("3458764513820540928 0 0 0", 0.100, None, False),
 ]
+GIB = 1024 * 1024
+COUNTS = [
+    ("332640 0 0 0", 5.0, None, None, True),
+    ("360360 0 0 0", 5.0, None, None, True),
+    ("221760 0 1 364608 0", 5.0, None, None, True),
+    ("720720 0 0 0", 6.0, 4 * GIB, None, True),
+    ("720720 0 0 0", 60.0, None, 2000000, False),
+    ("1081080 0 0 0", 120.0, 8 * GIB, None, True),
+    ("8976124847866176000 0 1 30000 0", 45.0, None, None, True),
+    ("8976124847866176000 0 1 70000 0", 120.0, None, None, False),
+]
+PARI_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "count.gp")
 FIRST_QUESTION = b"Valeur de N ? "
 FIRST_QUESTION_TARGET = 0.002
 
@@ -102,14 +125,20 @@ def maxrss_from(time_file, fallback_kib):
     return (int(m.group(1)), True) if m else (fallback_kib, False)
 
 
-def run_once(exe, answers, stdout, timeout, time_file=None):
+def run_once(exe, answers, stdout, timeout, time_file=None, limit_kib=None):
     """Starts exe, writes the answers on its stdin (a pipe), closes it, and
     waits for the end. stdout: a file object or subprocess.DEVNULL. With
-    time_file, runs it under /usr/bin/time -v (for the peak RSS only)."""
+    time_file, runs it under /usr/bin/time -v (for the peak RSS only); with
+    limit_kib, under that limit of address space."""
     data = (answers + "\n").encode()
+
+    def limit():
+        if limit_kib is not None:
+            resource.setrlimit(resource.RLIMIT_AS, (limit_kib * 1024, limit_kib * 1024))
+
     start = time.perf_counter()
     p = subprocess.Popen(command(exe, time_file), stdin=subprocess.PIPE, stdout=stdout,
-                         stderr=subprocess.DEVNULL)
+                         stderr=subprocess.DEVNULL, preexec_fn=limit)
     timed_out = []
 
     def kill():
@@ -221,6 +250,27 @@ def fmt_target(t, rss):
     return text
 
 
+def pari_count(answers, timeout):
+    """PARI/GP's bare count of the dialogue's solutions: (seconds, count, peak
+    RSS in KiB), or None when gp is not installed or does not finish."""
+    gp = shutil.which("gp")
+    if gp is None:
+        return None
+    words = answers.split()
+    n, target = words[0], words[3] if words[2] == "1" else words[0]
+    start = time.perf_counter()
+    try:
+        p = subprocess.run([TIME, "-f", "%M", gp, "-q", "-s", "8000000000", PARI_SCRIPT],
+                           input=f"print(compte({n}, {target}))\n", capture_output=True,
+                           text=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return None
+    seconds = time.perf_counter() - start
+    lines = p.stdout.split()
+    rss = p.stderr.strip().splitlines()
+    return seconds, lines[0] if lines else "?", int(rss[-1]) if rss and rss[-1].isdigit() else 0
+
+
 def summary(runs):
     times = [r.seconds for r in runs]
     return statistics.median(times), min(times), max(times), statistics.median(r.cpu for r in runs)
@@ -234,6 +284,10 @@ def main():
     ap.add_argument("--reference-runs", type=int, default=3,
                     help="timed runs of the reference walk per row (default 3)")
     ap.add_argument("--no-reference", action="store_true", help="do not run the reference walk")
+    ap.add_argument("--long-runs", type=int, default=3,
+                    help="timed runs of the long counts (default 3)")
+    ap.add_argument("--no-pari", action="store_true", help="do not run PARI/GP")
+    ap.add_argument("--only", default="", help="only the rows whose answers contain this text")
     ap.add_argument("--timeout", type=float, default=600.0,
                     help="seconds after which a run is killed (default 600)")
     args = ap.parse_args()
@@ -257,16 +311,26 @@ def main():
     checks = []
     with tempfile.TemporaryDirectory(prefix="taverlune-bench-") as tmp:
         time_file = os.path.join(tmp, "time.txt") if have_time else None
-        for answers, target, rss_target, with_ref in DIALOGUES:
+        table = [d + (None, False, args.runs) for d in DIALOGUES] + [c[:3] + (False,) + c[3:] + (args.long_runs,) for c in COUNTS]
+        for answers, target, rss_target, with_ref, limit_kib, with_pari, nruns in table:
+            if args.only not in answers:
+                continue
             print(f"... {answers}", file=sys.stderr, flush=True)
             # Untimed run: the peak RSS, the output to check, and a warm-up.
             out_path = os.path.join(tmp, "taverlune.out")
             with open(out_path, "wb") as out:
-                first = run_once(exe, answers, out, args.timeout, time_file)
+                first = run_once(exe, answers, out, args.timeout, time_file, limit_kib)
             line = count_line(out_path)
-            runs = [run_once(exe, answers, subprocess.DEVNULL, args.timeout)
-                    for _ in range(args.runs)]
+            runs = [run_once(exe, answers, subprocess.DEVNULL, args.timeout, None, limit_kib)
+                    for _ in range(nruns)]
             ref_cell = "–"
+            if with_pari and not args.no_pari:
+                pari = pari_count(answers, args.timeout)
+                if pari is not None:
+                    ref_cell = f"PARI/GP {fmt_time(pari[0])}, {fmt_rss(pari[2])}"
+                    ours = re.search(r"Il y a +([0-9]+)", line)
+                    same_count = ours is not None and ours.group(1) == pari[1]
+                    ref_cell += ", same count" if same_count else f", COUNT {pari[1]} DIFFERS"
             same = None
             if use_ref and with_ref:
                 ref_runs = []
@@ -301,7 +365,8 @@ def main():
                 note = f" (exit {bad[0].status}{', killed' if bad[0].timed_out else ''})"
             if same is not None:
                 note += "; output = reference" if same else "; OUTPUT DIFFERS FROM REFERENCE"
-            rows.append((f"`{answers}`", ref_cell, fmt_time(med), fmt_time(lo), fmt_time(hi), fmt_time(cpu),
+            shown = f"`{answers}`" + (f" under `ulimit -v {limit_kib}`" if limit_kib else "")
+            rows.append((shown, ref_cell, fmt_time(med), fmt_time(lo), fmt_time(hi), fmt_time(cpu),
                          fmt_rss(rss, first.rss_exact), fmt_target(target, rss_target),
                          ("yes" if met else "**no**") + note))
             checks.append(f"`{answers}`: {line}")
@@ -322,7 +387,7 @@ def main():
                 for _ in range(max(args.runs, 5))]
         base_rss = run_once("/bin/true", "", subprocess.DEVNULL, args.timeout, time_file)
 
-    header = ("dialogue", "reference walk (median)", "taverlune median", "min", "max",
+    header = ("dialogue", "reference walk (median), or PARI/GP's bare count", "taverlune median", "min", "max",
               "CPU (median)", "peak RSS", "target", "met?")
     print(f"taverlune: {os.path.abspath(exe)}; {args.runs} runs per row"
           + (f", reference {args.reference_runs} runs" if use_ref else ", no reference"))

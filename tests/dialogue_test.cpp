@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/process.h"
-#include "support/texts.h"
+#include "support/oracle.h"
 
 namespace {
 

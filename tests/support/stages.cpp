@@ -1,10 +1,11 @@
+// One calculation inside the test process (see stages.h).
 #include "support/stages.h"
 
+#include <cstddef>
 #include <stdexcept>
 
 #include "dialogue/console.h"
 #include "dialogue/dialogue.h"
-#include "divisors/divisors.h"
 #include "search/search.h"
 
 namespace essai {
@@ -12,10 +13,6 @@ namespace essai {
 namespace {
 
 std::string capture;
-
-struct FinDeProgramme : std::runtime_error {
-    FinDeProgramme() : std::runtime_error("end of program") {}
-};
 
 Branchements vers_capture() {
     Branchements b = branchements_du_processus();
@@ -25,61 +22,64 @@ Branchements vers_capture() {
         capture.append(octets, n);
         return true;
     };
-    b.quitter = [] { throw FinDeProgramme(); };
+    b.quitter = [] { throw std::runtime_error("the program ended"); };
+    b.est_terminal = [](int) { return false; };
     return b;
+}
+
+/// The engine's choices, each method alone in turn.
+struct Reglage {
+    bool table, structure;
+    std::size_t sommes;
+    bool memorise;
+};
+
+void appliquer(const Reglage& r) {
+    comptage_par_table = r.table;
+    comptage_par_structure = r.structure;
+    octets_sommes_max = r.sommes;
+    comptage_memorise = r.memorise;
 }
 
 }  // namespace
 
-void etat_de_depart() { demarrer(); }
-
-Calcul calculer(Integer n, Integer cible, bool cible_choisie, bool lister, bool par_parcours) {
-    etat_de_depart();
+std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (*recherche)()) {
+    demarrer();
     brancher_console(vers_capture());
     capture.clear();
     N = S = S1 = n;
     Sol = lister ? 1 : 0;
-    Sdif = cible_choisie ? 1 : 0;
+    Sdif = choisie ? 1 : 0;
     SN = cible;
-    // The counts are read as the search leaves them, before the report.
-    static Calcul r;
-    r = Calcul{};
-    recherche_choisie = par_parcours ? parcours : recherche_rapide;
-    static void (*recherche)() = nullptr;
-    recherche = recherche_choisie;
-    recherche_choisie = [] {
-        recherche();
-        r.recherche = true;
-        r.total = ns.decimal();
-        for (Integer m = 1; m <= ndif; ++m) r.par_termes.push_back(NS[m].decimal());
-    };
+    recherche_choisie = recherche != nullptr ? recherche : recherche_rapide;
     etapes();
-    recherche_choisie = recherche_rapide;
     vider_sortie();
-    r.sortie = capture;
+    recherche_choisie = recherche_rapide;
     brancher_console(branchements_du_processus());
-    return r;
+    return capture;
 }
 
-::testing::AssertionResult meme_resultat_que_le_parcours(Integer n, Integer cible, bool cible_choisie,
-                                                        bool lister) {
-    const Calcul attendu = calculer(n, cible, cible_choisie, lister, true);
-    const Calcul obtenu = calculer(n, cible, cible_choisie, lister, false);
-    const std::string cas = "N = " + std::to_string(n) + ", target " + std::to_string(cible) +
-                            (lister ? ", listing" : ", counting");
-    if (obtenu.sortie != attendu.sortie) return ::testing::AssertionFailure() << cas << ": output differs";
-    if (obtenu.total != attendu.total || obtenu.par_termes != attendu.par_termes)
-        return ::testing::AssertionFailure() << cas << ": counts differ";
-    return ::testing::AssertionSuccess();
-}
-
-void diviseurs_propres(Integer n, Integer& nombre, Integer& somme) {
-    nombre = somme = 0;
-    for (Integer d = 1; d < n; ++d)
-        if (n % d == 0) {
-            ++nombre;
-            somme += d;
-        }
+std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool lister) {
+    const std::string attendu = calculer(n, cible, choisie, lister, parcours);
+    const Reglage origine{comptage_par_table, comptage_par_structure, octets_sommes_max, comptage_memorise};
+    const Reglage reglages[] = {
+        origine,
+        {true, false, 0, false},                  // the table over all the divisors
+        {false, true, 0, false},                  // the split along a prime factor
+        {false, false, origine.sommes, true},     // remembered remainders
+        {false, false, origine.sommes, false},    // listing with the table of sums
+        {false, false, 0, false},                 // plain listing
+    };
+    std::string ecart;
+    for (const Reglage& r : reglages) {
+        appliquer(r);
+        if (calculer(n, cible, choisie, lister) != attendu)
+            ecart = "N = " + std::to_string(n) + ", target " + std::to_string(cible) +
+                    (lister ? ", listed" : ", counted") + ": method " + std::to_string(&r - reglages) + " differs";
+        appliquer(origine);
+        if (!ecart.empty()) break;
+    }
+    return ecart;
 }
 
 }  // namespace essai

@@ -1,38 +1,23 @@
-// Runs one calculation's stages inside the test process, from the
-// factorisation on, with the answers already given, and captures what they
-// print.
+// One calculation run inside the test process, from its answers on, through
+// the program's own sequence of stages, with what it prints captured.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <string>
-#include <vector>
 
 #include "state/state.h"
 
 namespace essai {
 
-struct Calcul {
-    std::string sortie;     ///< what the stages print, from the divisor listing on
-    bool recherche = false; ///< a search ran (no quick outcome)
-    std::string total;      ///< ns, in decimal, when a search ran
-    std::vector<std::string> par_termes;  ///< NS[1..ndif], in decimal
-};
+/// Everything the stages of a calculation of N = n print, from the divisor
+/// listing on, with the target `cible` (chosen when `choisie`), every
+/// solution listed when `lister`, searched by `recherche` (the fast engine
+/// when null). Starts from the state of a freshly started program, and
+/// leaves the state as the calculation left it.
+std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (*recherche)() = nullptr);
 
-/// The state as the program starts, prime table seeded with 2 and 3.
-void etat_de_depart();
-
-/// One calculation of N = n with the target `cible` (chosen when
-/// `cible_choisie`), listing the solutions when `lister`; the search is the
-/// pattern walk when `par_parcours`, the fast engine otherwise.
-Calcul calculer(Integer n, Integer cible, bool cible_choisie, bool lister, bool par_parcours);
-
-/// The fast engine prints the same bytes and leaves the same counts as the
-/// pattern walk for this calculation.
-::testing::AssertionResult meme_resultat_que_le_parcours(Integer n, Integer cible, bool cible_choisie,
-                                                        bool lister);
-
-/// Number of divisors of n other than n, and their sum, by plain trial.
-void diviseurs_propres(Integer n, Integer& nombre, Integer& somme);
+/// "" when the fast engine, with its own choices and with each of its
+/// methods alone, prints what the pattern walk prints for this calculation;
+/// otherwise what differs.
+std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool lister);
 
 }  // namespace essai

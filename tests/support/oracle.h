@@ -1,7 +1,8 @@
-// The texts the program prints, written out once for every end-to-end test:
-// the presentation, the five questions and the pieces of a calculation's
-// output; then what a whole calculation must print, its solutions found by a
-// brute force over the subsets of the divisors.
+// What the program must print and find, written out once for the tests, the
+// fuzzing harness and the benchmarks: the presentation, the five questions
+// and the pieces of a calculation's output; the divisors by trial division
+// and the solutions by a brute force over the subsets; then what a whole
+// calculation must print. Needs no test framework.
 #pragma once
 
 #include <cstdint>
@@ -51,8 +52,8 @@ std::string repartition(const std::string& nombre, std::size_t termes);
 std::vector<Integer> propres(Integer n);
 
 /// Every subset of `termes` (ascending, positive) adding up to `cible`: each
-/// subset tried for up to 24 terms; beyond, counted by sum and size (small
-/// targets only, no listing).
+/// subset tried for up to 24 terms; beyond, counted by sum and size without
+/// listing (targets up to 2^22; 64-bit counts).
 struct Sommes {
     std::vector<std::uint64_t> par_termes;   ///< [m]: subsets of m terms
     std::vector<std::vector<Integer>> liste;  ///< the subsets, in lexicographic order
