@@ -108,6 +108,8 @@ bool avec_avx2() {
 struct Balayage {
     template <class Mode>
     [[gnu::always_inline]] static inline void tout(const TableDeComptes& t, Mode& mode);
+    template <class Mode>
+    [[gnu::always_inline]] static inline void un(const TableDeComptes& t, Mode& mode, std::size_t k);
 };
 
 TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin,
@@ -194,45 +196,44 @@ std::size_t TableDeComptes::octets_du_plan() const {
 }
 
 template <class Mode>
-[[gnu::always_inline]] inline void Balayage::tout(const TableDeComptes& t, Mode& mode) {
-    const std::vector<std::int64_t>& e_ = t.e_;
+[[gnu::always_inline]] inline void Balayage::un(const TableDeComptes& t, Mode& mode, std::size_t k) {
     const std::vector<std::int64_t>& pre_ = t.pre_;
     const std::vector<TableDeComptes::Ligne>& lignes_ = t.lignes_;
-    const std::vector<std::uint64_t>& marques_ = t.marques_;
-    const std::vector<std::size_t>& debut_ = t.debut_;
-    const std::vector<std::size_t>& mot0_ = t.mot0_;
-    const std::int64_t H_ = t.H_, besoin_ = t.besoin_;
-    const std::size_t ne = e_.size();
-    const std::int64_t total = pre_[ne];
-    if constexpr (std::is_same_v<Mode, ModeBorne>) mode.borne[0] = 1;
-    for (std::size_t k = 0; k < ne; ++k) {
-        const std::int64_t x = e_[k];
-        const std::int64_t hi = std::min(H_, pre_[k + 1]);
-        const std::int64_t lo = std::max(x, besoin_ - (total - pre_[k + 1]));
-        if (lo > hi) continue;
-        const std::uint64_t* marques = debut_[k] != tous ? marques_.data() + debut_[k] : nullptr;
-        // j: the fewest of the elements before k, largest first, whose sum
-        // reaches s - x; it decreases with s.
-        const std::int64_t avant = pre_[k];
-        std::size_t j = 0;
-        while (j < k && avant - pre_[k - j] < hi - x) ++j;
-        for (std::int64_t s = hi; s >= lo; --s) {
-            const std::int64_t v = s - x;
-            while (j > 0 && avant - pre_[k - j + 1] >= v) --j;
-            if (avant < v) continue;  // the elements before k cannot make s - x
-            if (marques != nullptr) {
-                const std::uint64_t r = static_cast<std::uint64_t>(besoin_ - s);
-                if (((marques[(r >> 6) - mot0_[k]] >> (r & 63)) & 1) == 0) continue;
-            }
-            const TableDeComptes::Ligne& ls = lignes_[static_cast<std::size_t>(s)];
-            const TableDeComptes::Ligne& lv = lignes_[static_cast<std::size_t>(v)];
-            // Terms m in [a, b] receive the cells m - 1 of row s - x.
-            const std::int64_t a = std::max<std::int64_t>(static_cast<std::int64_t>(j) + 1, ls.bas);
-            const std::int64_t b = std::min<std::int64_t>({static_cast<std::int64_t>(k) + 1, ls.haut, lv.haut + 1});
-            if (a > b) continue;
-            mode.ligne(static_cast<std::size_t>(s), static_cast<std::size_t>(v), ls.base + a, lv.base + a - 1,
-                       static_cast<std::size_t>(b - a + 1));
+    const std::int64_t total = pre_[t.e_.size()];
+    const std::int64_t x = t.e_[k];
+    const std::int64_t hi = std::min(t.H_, pre_[k + 1]);
+    const std::int64_t lo = std::max(x, t.besoin_ - (total - pre_[k + 1]));
+    if (lo > hi) return;
+    const std::uint64_t* marques = t.debut_[k] != tous ? t.marques_.data() + t.debut_[k] : nullptr;
+    // j: the fewest of the elements before k, largest first, whose sum
+    // reaches s - x; it decreases with s.
+    const std::int64_t avant = pre_[k];
+    std::size_t j = 0;
+    while (j < k && avant - pre_[k - j] < hi - x) ++j;
+    for (std::int64_t s = hi; s >= lo; --s) {
+        const std::int64_t v = s - x;
+        while (j > 0 && avant - pre_[k - j + 1] >= v) --j;
+        if (avant < v) continue;  // the elements before k cannot make s - x
+        if (marques != nullptr) {
+            const std::uint64_t r = static_cast<std::uint64_t>(t.besoin_ - s);
+            if (((marques[(r >> 6) - t.mot0_[k]] >> (r & 63)) & 1) == 0) continue;
         }
+        const TableDeComptes::Ligne& ls = lignes_[static_cast<std::size_t>(s)];
+        const TableDeComptes::Ligne& lv = lignes_[static_cast<std::size_t>(v)];
+        // Terms m in [a, b] receive the cells m - 1 of row s - x.
+        const std::int64_t a = std::max<std::int64_t>(static_cast<std::int64_t>(j) + 1, ls.bas);
+        const std::int64_t b = std::min<std::int64_t>({static_cast<std::int64_t>(k) + 1, ls.haut, lv.haut + 1});
+        if (a > b) continue;
+        mode.ligne(static_cast<std::size_t>(s), static_cast<std::size_t>(v), ls.base + a, lv.base + a - 1,
+                   static_cast<std::size_t>(b - a + 1));
+    }
+}
+
+template <class Mode>
+[[gnu::always_inline]] inline void Balayage::tout(const TableDeComptes& t, Mode& mode) {
+    if constexpr (std::is_same_v<Mode, ModeBorne>) mode.borne[0] = 1;
+    for (std::size_t k = 0; k < t.e_.size(); ++k) {
+        un(t, mode, k);
         mode.element(k);
     }
 }
@@ -243,7 +244,9 @@ __attribute__((target("avx2"))) void remplir_avx2(const TableDeComptes& t, ModeM
     Balayage::tout(t, mode);
 }
 
-void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) { Balayage::tout(t, mode); }
+void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) {
+    Balayage::tout(t, mode);
+}
 
 }  // namespace
 

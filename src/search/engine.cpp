@@ -105,7 +105,7 @@ void prevenir(const char* quoi, double secondes) {
 // none can serve.
 bool compter_sans_lister(const Decoupage& d, Avancement& avancement) {
     const std::size_t n = static_cast<std::size_t>(ND1);
-    const Suivi suivi = [&](double part) { avancement.montrer(part, 0); };
+    const Suivi suivi = [&](double part) { avancement.montrer(part); };
     const double libre = static_cast<double>(memoire_disponible());
     struct Methode {
         double travail;
