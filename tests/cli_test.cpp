@@ -8,7 +8,6 @@
 #include <limits>
 #include <fcntl.h>
 #include <fstream>
-#include <unistd.h>
 
 #include "support/process.h"
 #include "support/texts.h"
@@ -16,8 +15,6 @@
 namespace {
 
 using namespace essai;
-
-std::string ligne_ecriture(int cause) { return "taverlune: write error: " + std::string(std::strerror(cause)) + "\n"; }
 
 TEST(CommandLine, HelpVersionAndUnknownArguments) {
     const Execution aide = executer({.arguments = {"--help"}});
@@ -30,8 +27,7 @@ TEST(CommandLine, HelpVersionAndUnknownArguments) {
         EXPECT_LE(q - p, 80u) << aide.sortie.substr(p, q - p);
 
     const Execution version = executer({.arguments = {"--version"}});
-    EXPECT_EQ(version.statut, 0);
-    EXPECT_EQ(version.sortie, "taverlune " TAVERLUNE_VERSION "\n");
+    EXPECT_TRUE(version.statut == 0 && version.sortie == "taverlune " TAVERLUNE_VERSION "\n") << version.sortie;
 
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{"-h"}, {"--helpx"}, {"28"}, {""}, {"a\nb", "--help"}}) {
@@ -71,7 +67,7 @@ TEST(CommandLine, AFailedWriteIsSaidWithItsCause) {
         c.l.garder_entree = true;
         const Execution e = executer(c.l);
         verifier_fin_normale(e);
-        EXPECT_EQ(e.erreurs, ligne_ecriture(c.cause));
+        EXPECT_EQ(e.erreurs, "taverlune: write error: " + std::string(std::strerror(c.cause)) + "\n");
     }
     std::remove(fichier.c_str());
 }

@@ -4,7 +4,9 @@
 /// Asks the question `chaine` until an acceptable answer is typed.
 /// cas = 1: yes/no, the answer (0 or 1) goes to valeur2.
 /// cas = 9: a non-negative integer, its value (modulo 2^64, read as signed)
-///          goes to valeur0; with xn = 1 the value 0 is refused too.
+///          goes to valeur0; with xn = 1 the value 0 is refused too. An
+///          accepted answer above 2^63 - 1 is said in one line on standard
+///          error, with the value it is taken as.
 /// Any other cas asks nothing. Always returns 0. At the end of input the
 /// program ends (status 1) right after the question it has printed.
 int controle(int cas, char* chaine);
