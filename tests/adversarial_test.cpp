@@ -216,14 +216,15 @@ TEST(Terminal, ALongSearchShowsItsProgressOnTheTerminalAndErasesIt) {
     std::printf("listing of 720 read at 20 MB/s: %.2f s, %zu bytes on stdout, %zu on the terminal\n", e.secondes,
                 e.sortie.size(), e.erreurs.size());
     verifier_fin_normale(e);
-    // Progress lines, each after a carriage return, erased by blanks as long as the longest.
+    // Standard output elsewhere: progress lines drawn from the start of the line, each
+    // within 79 columns (80 when the width is unknown) and erased to its end; the last
+    // erases the line.
     const std::string& t = e.erreurs;
-    ASSERT_NE(t.find("recherche"), std::string::npos) << "no progress line";
+    ASSERT_NE(t.find("\rrecherche : "), std::string::npos) << "no progress line";
     EXPECT_EQ(t.find('\n'), std::string::npos);
-    std::size_t plus_longue = 0;
-    for (std::size_t p = 0, q; (q = t.find('\r', p + 1)) != std::string::npos; p = q)
-        plus_longue = std::max(plus_longue, q - p - 1);
-    EXPECT_TRUE(t.starts_with('\r') && t.ends_with("\r" + std::string(plus_longue, ' ') + "\r"))
+    for (std::size_t p = 0, q; (q = t.find("\x1B[K", p)) != std::string::npos; p = q + 3)
+        EXPECT_TRUE(t[p] == '\r' && q - p <= 80) << visible(t.substr(p, q - p));
+    EXPECT_TRUE(t.starts_with('\r') && t.ends_with("\x1B[K\r\x1B[K"))
         << "not erased: '" << visible(t.substr(t.size() > 80 ? t.size() - 80 : 0)) << "'";
     // Standard output is the same as with no terminal at all.
     EXPECT_TRUE(meme_sortie(e.sortie, lancer(programme_taverlune(), "720 1 0 0\n").sortie));

@@ -1,10 +1,12 @@
-// Buffered console output and word-by-word input on file descriptors 0 and 1.
+// Buffered console output and word-by-word input on file descriptors 0 and 1;
+// unbuffered messages and the terminal's width on file descriptor 2.
 #include "dialogue/console.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +57,11 @@ void ecrire_fd2(const char* octets, std::size_t n) {
         octets += w;
         n -= static_cast<std::size_t>(w);
     }
+}
+
+int colonnes_fd(int fd) {
+    struct winsize taille {};
+    return ::ioctl(fd, TIOCGWINSZ, &taille) == 0 ? taille.ws_col : 0;
 }
 
 Branchements console = branchements_du_processus();
@@ -138,8 +145,16 @@ void vider_sortie() {
     if (sortie_pleine == 0) return;
     const std::size_t n = sortie_pleine;
     sortie_pleine = 0;
-    // Nobody reads what we print any more (a closed pipe): stop at once.
-    if (!console.ecrire(sortie, n)) console.quitter();
+    // Nobody reads what we print any more (a closed pipe, a full disk): say
+    // why, then stop at once; the status is the usual one.
+    errno = 0;
+    if (!console.ecrire(sortie, n)) {
+        const int cause = errno;
+        std::string ligne = "taverlune: write error";
+        if (cause != 0) ligne.append(": ").append(std::strerror(cause));
+        ecrire_erreurs(ligne + "\n");
+        console.quitter();
+    }
 }
 
 void repositionner_entree() {
@@ -182,11 +197,14 @@ bool erreurs_sur_un_terminal() { return console.est_terminal(2); }
 
 bool erreurs_sur_un_autre_terminal() { return console.est_terminal(2) && !console.meme_terminal(); }
 
+int colonnes_erreurs() { return console.colonnes(2); }
+
 void ecrire_erreurs(std::string_view texte) { console.ecrire_erreurs(texte.data(), texte.size()); }
 
 Branchements branchements_du_processus() {
     return {lire_fd0,        fd0_est_fichier,       fd0_a_la_fin, ecrire_fd1,
-            quitter_processus, fd_est_terminal, fd1_fd2_meme_terminal, ecrire_fd2};
+            quitter_processus, fd_est_terminal, fd1_fd2_meme_terminal, ecrire_fd2,
+            colonnes_fd};
 }
 
 void brancher_console(const Branchements& b) {

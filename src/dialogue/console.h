@@ -1,5 +1,5 @@
-// The program's console: buffered output on standard output, and words read
-// from standard input.
+// The program's console: buffered output on standard output, words read from
+// standard input, and what is said on standard error.
 //
 // Output is kept in a buffer and written out before every read of standard
 // input, when the buffer is full and when the program ends, so the bytes and
@@ -22,7 +22,9 @@ void ecrire_nombre(Integer n);
 void ecrire_somme(Somme n);
 /// Appends a count in plain decimal.
 void ecrire_compte(const Compte& n);
-/// Writes out everything buffered. A failed write ends the program.
+/// Writes out everything buffered. A failed write is said on standard error
+/// with its cause ("taverlune: write error: No space left on device") and
+/// ends the program.
 void vider_sortie();
 
 /// At the start of a question: on a regular file, skips all that is not read
@@ -50,7 +52,10 @@ bool sortie_est_un_terminal();
 bool erreurs_sur_un_autre_terminal();
 /// Standard error is a terminal.
 bool erreurs_sur_un_terminal();
+/// Width in columns of the terminal on standard error, 0 when unknown.
+int colonnes_erreurs();
 /// Writes to standard error at once, unbuffered; a failure is ignored.
+/// Async-signal-safe with the process's branchements (one write(2) loop).
 void ecrire_erreurs(std::string_view texte);
 
 // ---- For the tests and the fuzzing harness ------------------------------------
@@ -64,7 +69,8 @@ struct Branchements {
     bool (*entree_est_fichier)();
     /// Moves the read position of standard input to its end.
     void (*aller_a_la_fin)();
-    /// Writes n bytes; returns false when they could not be written.
+    /// Writes n bytes; returns false when they could not be written, with
+    /// the cause in errno.
     bool (*ecrire)(const char* octets, std::size_t n);
     /// Ends the program; must not return (it may throw, in a harness).
     void (*quitter)();
@@ -74,6 +80,8 @@ struct Branchements {
     bool (*meme_terminal)();
     /// Writes n bytes to standard error, as far as it can.
     void (*ecrire_erreurs)(const char* octets, std::size_t n);
+    /// Width in columns of the terminal on file descriptor fd, 0 when unknown.
+    int (*colonnes)(int fd);
 };
 
 /// The branchements in use at start-up.

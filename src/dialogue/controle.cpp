@@ -2,8 +2,12 @@
 //
 // Reads: the question in chaine, xn, standard input.
 // Writes: valeur0 (integer mode), valeur2 (yes/no mode), entree, l, l1, a, a1,
-//         refaire, valtest2.
+//         refaire, valtest2; on standard error, one line for an accepted
+//         number above 2^63 - 1, with the value it is taken as.
+#include <cstdint>
 #include <cstring>
+#include <limits>
+#include <string>
 #include <string_view>
 
 #include "dialogue/console.h"
@@ -75,7 +79,14 @@ int controle(int cas, char* chaine) {
         if (!tentative(chaine)) continue;
         // The value is accumulated modulo 2^64 on the unsigned type, by design:
         // an answer above 2^63 - 1 comes out wrapped, never as an overflow.
+        // au_dela records that the digits write more than 2^63 - 1.
         std::uint64_t valeur = static_cast<std::uint64_t>(valeur0);
+        bool au_dela = false;
+        const auto ajouter = [&](std::uint64_t chiffre) {
+            constexpr std::uint64_t plus_grand = std::numeric_limits<Integer>::max();
+            if (valeur > (plus_grand - chiffre) / 10) au_dela = true;
+            valeur = valeur * 10 + chiffre;
+        };
         for (a = 0, a1 = 0; a < l1 && refaire == 0; a = a1) {
             const char c = entree[a];
             if (valtest(c) == 0) {
@@ -100,16 +111,19 @@ int controle(int cas, char* chaine) {
                     if (c == '0') refaire = 1;
                     else valeur = chiffre;
                 } else {
-                    valeur = valeur * 10 + chiffre;
+                    ajouter(chiffre);
                 }
             } else {
                 if (signe) refaire = 1;
-                else valeur = valeur * 10 + chiffre;
+                else ajouter(chiffre);
             }
             ++a1;
         }
         valeur0 = static_cast<Integer>(valeur);
         if ((xn == 1 && valeur0 == 0) || refaire == 1) continue;
+        if (au_dela)  // the dialogue on standard output stays as it always was
+            ecrire_erreurs("taverlune: " + std::string(entree) + " est au-dela de 2^63 - 1 : pris pour " +
+                           std::to_string(valeur0) + "\n");
         return 0;
     }
 }

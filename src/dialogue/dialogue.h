@@ -4,7 +4,9 @@
 /// Asks the question `chaine` until an acceptable answer is typed.
 /// cas = 1: yes/no, the answer (0 or 1) goes to valeur2.
 /// cas = 9: a non-negative integer, its value (modulo 2^64, read as signed)
-///          goes to valeur0; with xn = 1 the value 0 is refused too.
+///          goes to valeur0; with xn = 1 the value 0 is refused too. An
+///          accepted answer above 2^63 - 1 is said in one line on standard
+///          error, with the value it is taken as.
 /// Any other cas asks nothing. Always returns 0. At the end of input the
 /// program ends (status 1) right after the question it has printed.
 int controle(int cas, char* chaine);
@@ -19,6 +21,12 @@ void demarrer();
 
 /// Prints the presentation text (seventeen pieces).
 void presentation();
+
+/// The command line: prints the usage (--help) or the version (--version)
+/// and exits with status 0; any other argument is said in one line on
+/// standard error, and the exit status is 2. Returns only when there is no
+/// argument. Built into the program alone (its version comes from the build).
+void arguments(int argc, char** argv);
 
 /// The whole program: start-up state, presentation, one calculation after
 /// another until the user declines a new one; then ends with status 1.

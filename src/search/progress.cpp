@@ -1,44 +1,151 @@
-// The progress line of long searches (see progress.h).
+// The progress line of long searches, and the interruption of a search by a
+// signal (see progress.h).
+//
+// Reads: the console's terminals and width. Writes: standard error; the
+// dispositions of SIGINT and SIGTERM while an Avancement exists.
 #include "search/progress.h"
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #include "dialogue/console.h"
 
 namespace {
 
-void ecrire_erreur(const char* texte, std::size_t n) { ecrire_erreurs(std::string_view(texte, n)); }
+// On the terminal (VT100 sequences): ESC D moves down a line, scrolling at the
+// bottom; ESC M moves back up; ESC 7 and ESC 8 save and restore the cursor;
+// ESC [K erases to the end of the line. Going down and back up first makes
+// sure that a line exists below, so that the saved position is still right
+// when it is restored.
+constexpr std::string_view avant_dessous = "\033D\033M\0337\033D\r";
+constexpr std::string_view apres_dessous = "\033[K\0338";
+constexpr std::string_view effacer_dessous = "\0337\033D\r\033[K\0338";
+constexpr std::string_view avant_ligne = "\r";
+constexpr std::string_view apres_ligne = "\033[K";
+constexpr std::string_view effacer_ligne = "\r\033[K";
+
+constexpr std::string_view interrompu = "taverlune: calcul interrompu\n";
+
+// What the signal handler writes, made before it is installed: the line that
+// erases the progress, and the message (with what it needs before it on the
+// terminal).
+std::string_view effacement;
+char message[64];
+std::size_t longueur_message = 0;
+volatile std::sig_atomic_t ligne_affichee = 0;
+
+constexpr int signaux[] = {SIGINT, SIGTERM};
+struct sigaction anciennes[2];
+bool installes[2] = {false, false};
+
+// Erases the line, says why the program ends, and ends it by the signal
+// itself. Async-signal-safe: writes, sigaction, pthread_sigmask and raise.
+void interrompre(int signal) {
+    if (ligne_affichee) ecrire_erreurs(effacement);
+    ecrire_erreurs(std::string_view(message, longueur_message));
+    struct sigaction defaut {};
+    defaut.sa_handler = SIG_DFL;
+    sigemptyset(&defaut.sa_mask);
+    ::sigaction(signal, &defaut, nullptr);
+    sigset_t seul;
+    sigemptyset(&seul);
+    sigaddset(&seul, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &seul, nullptr);
+    ::raise(signal);
+}
+
+void preparer_message(std::string_view avant) {
+    longueur_message = 0;
+    for (const std::string_view morceau : {avant, interrompu})
+        for (const char c : morceau) message[longueur_message++] = c;
+}
+
+std::string duree(double secondes) {
+    if (!(secondes >= 0)) secondes = 0;  // NaN too
+    if (secondes >= 365.0 * 86400) return "plus d'un an";
+    const long long t = std::llround(secondes);  // below 2^25: no overflow
+    char texte[32];
+    if (t < 60) std::snprintf(texte, sizeof texte, "%lld s", t);
+    else if (t < 3600) std::snprintf(texte, sizeof texte, "%lld min %02lld s", t / 60, t % 60);
+    else if (t < 48 * 3600) std::snprintf(texte, sizeof texte, "%lld h %02lld min", t / 3600, t / 60 % 60);
+    else std::snprintf(texte, sizeof texte, "%lld jours", t / 86400);
+    return texte;
+}
 
 }  // namespace
 
+std::string ligne_avancement(double part, double secondes, std::optional<std::uint64_t> solutions,
+                             std::size_t largeur) {
+    part = part > 0 ? std::min(part, 1.0) : 0.0;  // NaN too
+    char texte[32];
+    std::snprintf(texte, sizeof texte, "recherche : %7.3f %%", 100.0 * part);
+    std::string morceaux[4] = {texte};
+    if (part > 0) {
+        const double reste = secondes * (1 - part) / part;
+        morceaux[1] = ", encore " + std::string(reste < 365.0 * 86400 ? "~" : "") + duree(reste);
+    }
+    morceaux[2] = ", depuis " + duree(secondes);
+    if (solutions) morceaux[3] = ", " + std::to_string(*solutions) + " solutions";
+
+    // The last column stays empty: a character there would wrap on some terminals.
+    const std::size_t place = largeur > 0 ? largeur - 1 : 0;
+    std::string ligne = morceaux[0].substr(0, place);
+    for (std::size_t k = 1; k < 4 && ligne.size() + morceaux[k].size() <= place; ++k) ligne += morceaux[k];
+    return ligne;
+}
+
 Avancement::Avancement(bool affiche_solutions) {
-    actif_ = affiche_solutions ? erreurs_sur_un_autre_terminal() : erreurs_sur_un_terminal();
+    const bool terminal = erreurs_sur_un_terminal();
+    dessous_ = terminal && !erreurs_sur_un_autre_terminal();  // standard output is there too
+    actif_ = terminal && !(affiche_solutions && dessous_);
     debut_ = dernier_ = std::chrono::steady_clock::now();
+
+    // The message after a Ctrl-C: below the line of results left open, or in
+    // place of the progress (and of the ^C that the terminal shows).
+    effacement = dessous_ ? effacer_dessous : effacer_ligne;
+    preparer_message(dessous_ ? "\n" : terminal ? effacer_ligne : "");
+    ligne_affichee = 0;
+    struct sigaction action {};
+    action.sa_handler = interrompre;
+    sigemptyset(&action.sa_mask);
+    for (const int s : signaux) sigaddset(&action.sa_mask, s);
+    for (int k = 0; k < 2; ++k) {
+        installes[k] = ::sigaction(signaux[k], nullptr, &anciennes[k]) == 0 &&
+                       anciennes[k].sa_handler != SIG_IGN &&  // nohup, or a background job
+                       ::sigaction(signaux[k], &action, nullptr) == 0;
+    }
 }
 
 Avancement::~Avancement() {
-    if (!affiche_) return;
-    char blanc[96];
-    std::memset(blanc, ' ', sizeof blanc);
-    blanc[0] = '\r';
-    blanc[sizeof blanc - 1] = '\r';
-    ecrire_erreur(blanc, sizeof blanc);
+    if (affiche_) {
+        ecrire_erreurs(effacement);
+        ligne_affichee = 0;
+    }
+    for (int k = 0; k < 2; ++k)
+        if (installes[k]) ::sigaction(signaux[k], &anciennes[k], nullptr);
 }
 
-void Avancement::montrer(double part, std::uint64_t solutions) {
+void Avancement::montrer(double part, std::uint64_t solutions) { dessiner(part, solutions); }
+
+void Avancement::montrer(double part) { dessiner(part, std::nullopt); }
+
+void Avancement::dessiner(double part, std::optional<std::uint64_t> solutions) {
     if (!actif_) return;
     const auto maintenant = std::chrono::steady_clock::now();
     const double ecoule = std::chrono::duration<double>(maintenant - debut_).count();
     if (ecoule < 1.0) return;
     if (affiche_ && std::chrono::duration<double>(maintenant - dernier_).count() < 0.25) return;
     dernier_ = maintenant;
+    const int colonnes = colonnes_erreurs();
+    const std::string texte = ligne_avancement(part, ecoule, solutions, colonnes > 0 ? colonnes : 80);
+    std::string dessin;
+    dessin.append(dessous_ ? avant_dessous : avant_ligne).append(texte).append(dessous_ ? apres_dessous : apres_ligne);
     affiche_ = true;
-    part = part < 0 ? 0 : part > 1 ? 1 : part;
-    char ligne[96];
-    const int n = std::snprintf(ligne, sizeof ligne, "\r  recherche : %7.3f %% des cas, %llu solutions, %.0f s   ",
-                                100.0 * part, static_cast<unsigned long long>(solutions), ecoule);
-    if (n > 0) ecrire_erreur(ligne, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof ligne - 1));
+    ligne_affichee = 1;
+    ecrire_erreurs(dessin);
 }

@@ -122,9 +122,11 @@ Execution executer(const Lancement& l) {
     posix_spawnattr_setsigdefault(&attributs, &signaux);
     posix_spawnattr_setflags(&attributs, static_cast<short>(POSIX_SPAWN_SETSIGMASK |
                                                             (l.sigpipe_ignore ? 0 : POSIX_SPAWN_SETSIGDEF)));
-    char* argv[] = {const_cast<char*>(l.programme.c_str()), nullptr};
+    std::vector<char*> argv{const_cast<char*>(l.programme.c_str())};
+    for (const std::string& a : l.arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    const int err = posix_spawn(&pid, l.programme.c_str(), &actions, &attributs, argv, environ);
+    const int err = posix_spawn(&pid, l.programme.c_str(), &actions, &attributs, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributs);
     for (int k = 0; k < 3; ++k)

@@ -37,7 +37,8 @@ struct Etape {
 
 struct Lancement {
     std::string programme = programme_taverlune();
-    std::vector<Etape> etapes;
+    std::vector<std::string> arguments{};  ///< after the program's name
+    std::vector<Etape> etapes{};
     Flux entree{}, sortie{}, erreurs{};
     double secondes_max = 120.0;
     std::size_t fermer_sortie_apres = std::string::npos;  ///< stop reading stdout after that many bytes

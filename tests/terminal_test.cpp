@@ -1,0 +1,176 @@
+// The program in a real terminal: tmux runs it in a window of 80 columns, and
+// what the window shows is compared line by line. Also the text of the
+// progress line alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+#include "search/progress.h"
+#include "support/process.h"
+
+namespace {
+
+using namespace essai;
+
+std::string entre_apostrophes(const std::string& texte) {
+    std::string r = "'";
+    for (const char c : texte) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return r + "'";
+}
+
+std::vector<std::string> lignes(const std::string& ecran) {
+    std::vector<std::string> r;
+    std::istringstream flux(ecran);
+    for (std::string ligne; std::getline(flux, ligne);) r.push_back(ligne);
+    return r;
+}
+
+/// A tmux server of our own (its own socket) running `commande` with sh in
+/// one window of 80 x 24.
+class Fenetre {
+public:
+    explicit Fenetre(const std::string& commande) {
+        static int numero = 0;
+        tmux_ = "env -u TMUX SHELL=/bin/sh tmux -f /dev/null -L taverlune-" + std::to_string(::getpid()) + "-" +
+                std::to_string(++numero) + " ";
+        std::system((tmux_ + "new-session -d -x 80 -y 24 " + entre_apostrophes(commande)).c_str());
+    }
+    ~Fenetre() { std::system((tmux_ + "kill-server").c_str()); }
+    /// The window's lines; with its history, every line that went up out of it.
+    std::string ecran(bool historique = true) const {
+        std::string r;
+        FILE* f = ::popen((tmux_ + "capture-pane -p" + (historique ? " -S -" : "")).c_str(), "r");
+        for (int c; f != nullptr && (c = std::fgetc(f)) != EOF;) r += static_cast<char>(c);
+        if (f != nullptr) ::pclose(f);
+        return r;
+    }
+    /// Waits for `texte` in the window; false once the command has printed its
+    /// status without it, or after ten minutes (a guard, not a measure).
+    bool attendre(const std::string& texte) const {
+        for (int k = 0; k < 6000; ++k, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+            const std::string e = ecran(false);
+            if (e.find(texte) != std::string::npos) return true;
+            if (e.find("statut=") != std::string::npos) return false;
+        }
+        return false;
+    }
+    void touches(const std::string& touches) const { std::system((tmux_ + "send-keys " + touches).c_str()); }
+
+private:
+    std::string tmux_;
+};
+
+bool tmux_absent() { return std::system("tmux -V >/dev/null 2>&1") != 0; }
+
+// The answers typed through a pipe, the program's output and errors on the window.
+std::string tube(const std::string& reponses, const std::string& suite = "") {
+    return "printf " + entre_apostrophes(reponses + "\n") + " | " + programme_taverlune() + suite;
+}
+
+const std::string kSomme = "          Leur somme (a l'exeption de lui meme) est :   ";  // " \t  Leur..." on screen
+
+TEST(Screen, TheProgressLineLeavesEveryLineOfTheScreenAsItWas) {
+    if (tmux_absent()) GTEST_SKIP() << "tmux is not installed";
+    // N with 153600 divisors and a target of 8000: a count of seconds, whose line
+    // of results is still open when it starts. If it has become too quick to show
+    // its progress, a longer one.
+    for (const char* cible : {"8000", "16000"}) {
+        const std::string reponses = "8976124847866176000 0 1 " + std::string(cible) + " 0";
+        const Fenetre avec(tube(reponses, "; echo statut=$?; sleep 600"));
+        const Fenetre sans(tube(reponses, " 2>/dev/null; echo statut=$?; sleep 600"));
+        int vues = 0;  // the window while the search runs: the progress under the open line
+        for (int k = 0; k < 6000 && avec.ecran(false).find("statut=") == std::string::npos; ++k) {
+            const std::vector<std::string> l = lignes(avec.ecran(false));
+            for (std::size_t k = 1; k < l.size(); ++k) {
+                if (!l[k].starts_with("recherche : ")) continue;
+                ++vues;
+                EXPECT_TRUE(l[k - 1].starts_with(kSomme)) << l[k - 1];
+                EXPECT_LT(l[k].size(), 80u) << l[k];
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        ASSERT_TRUE(sans.attendre("statut=1"));
+        if (vues == 0) continue;
+        std::printf("target %s: the progress line seen %d times\n", cible, vues);
+        // Every line of the window and of its history, as without the progress.
+        const std::string ecran = avec.ecran();
+        EXPECT_TRUE(meme_sortie(ecran, sans.ecran()));
+        EXPECT_EQ(ecran.find("recherche : "), std::string::npos);
+        const std::vector<std::string> l = lignes(ecran);
+        const auto somme = std::find_if(l.begin(), l.end(), [](const auto& x) { return x.starts_with(kSomme); });
+        ASSERT_TRUE(l.end() - somme > 2);
+        EXPECT_EQ(somme[1], "");
+        EXPECT_TRUE(somme[2].starts_with("         Il y a  ")) << somme[2];
+        EXPECT_NE(ecran.find("         Nouveau calcul , Oui[1] / Non[0] ? :  statut=1\n"), std::string::npos);
+        return;
+    }
+    FAIL() << "no count lasted long enough to show its progress";
+}
+
+TEST(Screen, CtrlCOrSigtermDuringASearchErasesTheProgressAndEndsByTheSignal) {
+    if (tmux_absent()) GTEST_SKIP() << "tmux is not installed";
+    // Every solution of 153599 divisors for a target next to N, listed to /dev/null:
+    // never ends, and the progress has a line of its own. A count that lasts a
+    // minute, on the window: the progress is below the open line of results.
+    const std::string pid = ::testing::TempDir() + "taverlune-pid-" + std::to_string(::getpid());
+    const struct {
+        const char* nom;
+        std::string commande;
+        int statut;
+        bool sous_la_somme;
+    } cas[] = {
+        {"Ctrl-C", "trap : INT; " + tube("8976124847866176000 1 1 8976124847866175999 0", " >/dev/null"), 130, false},
+        {"SIGTERM", tube("8976124847866176000 0 1 20000 0", " & echo $! > " + pid + "; wait $! 2>/dev/null"), 143,
+         true},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const Fenetre f(c.commande + "; echo statut=$?; sleep 600");
+        ASSERT_TRUE(f.attendre("recherche : "));
+        pid_t programme = 0;
+        if (c.statut == 130) f.touches("C-c");
+        else if (std::ifstream(pid) >> programme) ::kill(programme, SIGTERM);
+        ASSERT_TRUE(f.attendre("statut="));
+        const std::vector<std::string> l = lignes(f.ecran());
+        const auto message = std::find(l.begin(), l.end(), "taverlune: calcul interrompu");
+        ASSERT_TRUE(message != l.end() && message + 1 != l.end());
+        EXPECT_EQ(message[1], "statut=" + std::to_string(c.statut));
+        if (c.sous_la_somme) EXPECT_TRUE(message != l.begin() && message[-1].starts_with(kSomme));
+        else EXPECT_TRUE(message == l.begin()) << *l.begin();  // in place of the progress and of ^C
+        EXPECT_EQ(f.ecran().find("recherche : "), std::string::npos);
+    }
+    std::remove(pid.c_str());
+}
+
+TEST(ProgressLine, ShareTimeLeftTimeSpentSolutionsCutToTheWidth) {
+    const struct {
+        double part, secondes;
+        std::optional<std::uint64_t> solutions;
+        std::size_t largeur;
+        const char* attendu;
+    } cas[] = {
+        {0.5, 3.2, 1127710, 80, "recherche :  50.000 %, encore ~3 s, depuis 3 s, 1127710 solutions"},
+        {0.25, 125, {}, 80, "recherche :  25.000 %, encore ~6 min 15 s, depuis 2 min 05 s"},
+        {0.1, 7200, 0, 80, "recherche :  10.000 %, encore ~18 h 00 min, depuis 2 h 00 min, 0 solutions"},
+        {0.01, 86400, {}, 80, "recherche :   1.000 %, encore ~99 jours, depuis 24 h 00 min"},
+        {1e-9, 60, {}, 80, "recherche :   0.000 %, encore plus d'un an, depuis 1 min 00 s"},
+        {0, 5, 7, 80, "recherche :   0.000 %, depuis 5 s, 7 solutions"},
+        {0.5, 3, 7, 40, "recherche :  50.000 %, encore ~3 s"},
+        {0.5, 3, 7, 10, "recherche"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.attendu);
+        EXPECT_EQ(ligne_avancement(c.part, c.secondes, c.solutions, c.largeur), c.attendu);
+    }
+}
+
+}  // namespace
