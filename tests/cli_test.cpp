@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "support/process.h"
-#include "support/texts.h"
+#include "support/oracle.h"
 
 namespace {
 

@@ -48,6 +48,7 @@ void chaque_methode() {
 
 void comparer(Integer n, Integer cible, bool choisie) {
     SCOPED_TRACE("N = " + std::to_string(n) + ", target " + std::to_string(cible));
+    par_methode.clear();  // a quick outcome runs no method
     calculer(n, cible, choisie, false, chaque_methode);
     std::vector<Integer> d = propres(n);
     std::erase_if(d, [&](Integer x) { return x > cible; });

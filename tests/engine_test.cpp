@@ -56,16 +56,18 @@ TEST(EngineAgainstWalk, TargetsFarBeyondTheTables) {
         };
         while (fois(p) > static_cast<std::uint64_t>(INT64_MAX) || !est_premier(p)) --p;
         const Integer n = static_cast<Integer>(fois(p)), pe = n / a;
-        for (const Integer cible : {n / 2 + 1, n / 3 * 2 + 7, n / static_cast<Integer>(p) * 5 + 3, 3 + 3 * pe, n - pe})
+        for (const Integer cible : {n / 2 + 1, n / 3 * 2 + 7, n / static_cast<Integer>(p) * 5 + 3, 3 + 3 * pe, n - pe}) {
             for (const bool lister : {false, true}) ASSERT_EQ(ecart_au_parcours(n, cible, true, lister), "");
+        }
         ASSERT_EQ(ecart_au_parcours(n, n, false, false), "");
     }
 }
 
 TEST(EngineAgainstWalkSlow, EveryNUpTo2000WithTheTargetN) {
-    for (Integer n = 1; n <= 2000; ++n)
-        if (au_plus(n, n) <= 24)
-            for (const bool lister : {false, true}) ASSERT_EQ(ecart_au_parcours(n, n, false, lister), "");
+    for (Integer n = 1; n <= 2000; ++n) {
+        if (au_plus(n, n) > 24) continue;
+        for (const bool lister : {false, true}) ASSERT_EQ(ecart_au_parcours(n, n, false, lister), "");
+    }
 }
 
 TEST(EngineAgainstWalkSlow, TheReferenceProgramCounts720) {

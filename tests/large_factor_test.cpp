@@ -62,7 +62,7 @@ TEST(Factorisation, ProductsOfKnownPrimes) {
     // Primes around 2^21, 2^31.5, 2^32 and beyond, all checked by trial
     // division or known: products of two and three of them, and powers.
     Facteurs premiers;
-    for (const auto [debut, nombre] : {std::pair<u64, int>{(u64{1} << 21) - 100, 4}, {3037000400u, 4},
+    for (const auto& [debut, nombre] : {std::pair<u64, int>{(u64{1} << 21) - 100, 4}, {3037000400u, 4},
                                        {(u64{1} << 32) - 100, 3}, {(u64{1} << 31) + 1, 3}})
         for (u64 n = debut, trouves = 0; trouves < static_cast<u64>(nombre); ++n)
             if (premier_par_division(n)) premiers.push_back(n), ++trouves;
@@ -80,9 +80,12 @@ TEST(Factorisation, ProductsOfKnownPrimes) {
         for (std::size_t j = i; j < premiers.size(); ++j)
             for (std::size_t k = j; k < premiers.size(); ++k) {
                 const u128 n2 = static_cast<u128>(premiers[i]) * premiers[j], n3 = n2 * premiers[k];
-                if (n2 <= ~u64{0}) EXPECT_EQ(facteurs_premiers(static_cast<u64>(n2)), Facteurs({premiers[i], premiers[j]}));
-                if (n3 <= ~u64{0})
+                if (n2 <= ~u64{0}) {
+                    EXPECT_EQ(facteurs_premiers(static_cast<u64>(n2)), Facteurs({premiers[i], premiers[j]}));
+                }
+                if (n3 <= ~u64{0}) {
                     EXPECT_EQ(facteurs_premiers(static_cast<u64>(n3)), Facteurs({premiers[i], premiers[j], premiers[k]}));
+                }
             }
     }
 }

@@ -338,20 +338,18 @@ namespace {
 /// The target a table counts: T, or the complement when it is smaller.
 struct Cible {
     std::size_t ne = 0;  // the elements up to T
-    std::int64_t total = 0, C = 0;
+    Somme total = 0;     // their sum
+    std::int64_t C = 0;
     bool complement = false;
 };
 
 Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T) {
     Cible c;
     c.ne = static_cast<std::size_t>(std::upper_bound(d, d + n, T) - d);
-    Somme total = 0;
-    for (std::size_t j = 0; j < c.ne; ++j) total += d[j];
-    // A sum beyond 2^62 is far past any table: the target alone is counted.
-    c.total = total > (Somme{1} << 62) ? std::int64_t{1} << 62 : static_cast<std::int64_t>(total);
+    for (std::size_t j = 0; j < c.ne; ++j) c.total += d[j];
     c.C = T;
     if (c.total >= T && c.total - T < T) {
-        c.C = c.total - T;
+        c.C = static_cast<std::int64_t>(c.total - T);
         c.complement = true;
     }
     return c;
@@ -365,6 +363,7 @@ double octets_plan(double H) { return (H + 1) * static_cast<double>(sizeof(Table
 Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T) {
     const Cible c = cible(d, n, T);
     if (c.total < T) return {};
+    if (c.C >= (std::int64_t{1} << 40)) return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     const Estimation e = estimer_table(d, c.ne, c.C, c.C);
     return {octets_plan(static_cast<double>(c.C)) + e.cellules * sizeof(Residu), e.mises_a_jour};
 }
@@ -381,9 +380,11 @@ bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T
         return false;
     try {
         const TableDeComptes t(d, c.ne, c.C, c.C, true);
-        const TableDeComptes::Ligne l = t.ligne(c.C);
-        const long double borne = t.bornes()[static_cast<std::size_t>(c.C)];
-        if (l.bas <= l.haut && borne > 0) {
+        // The elements up to C may not reach C at all.
+        const bool atteinte = c.C <= t.derniere_ligne() && t.bornes()[static_cast<std::size_t>(c.C)] > 0;
+        const TableDeComptes::Ligne l = atteinte ? t.ligne(c.C) : TableDeComptes::Ligne{0, 1, 0};
+        if (atteinte) {
+            const long double borne = t.bornes()[static_cast<std::size_t>(c.C)];
             const std::size_t largeur = static_cast<std::size_t>(l.haut - l.bas + 1);
             std::vector<Compte> comptes;
             const bool ok = compter_par_passes(
