@@ -80,10 +80,10 @@ const std::string kSomme = "          Leur somme (a l'exeption de lui meme) est 
 
 TEST(Screen, TheProgressLineLeavesEveryLineOfTheScreenAsItWas) {
     if (tmux_absent()) GTEST_SKIP() << "tmux is not installed";
-    // N with 153600 divisors and a target of 8000: a count of seconds, whose line
+    // N with 153600 divisors and a target of 16000: a count of seconds, whose line
     // of results is still open when it starts. If it has become too quick to show
     // its progress, a longer one.
-    for (const char* cible : {"8000", "16000"}) {
+    for (const char* cible : {"16000", "30000", "50000"}) {
         const std::string reponses = "8976124847866176000 0 1 " + std::string(cible) + " 0";
         const Fenetre avec(tube(reponses, "; echo statut=$?; sleep 600"));
         const Fenetre sans(tube(reponses, " 2>/dev/null; echo statut=$?; sleep 600"));
@@ -129,7 +129,7 @@ TEST(Screen, CtrlCOrSigtermDuringASearchErasesTheProgressAndEndsByTheSignal) {
         bool sous_la_somme;
     } cas[] = {
         {"Ctrl-C", "trap : INT; " + tube("8976124847866176000 1 1 8976124847866175999 0", " >/dev/null"), 130, false},
-        {"SIGTERM", tube("8976124847866176000 0 1 20000 0", " & echo $! > " + pid + "; wait $! 2>/dev/null"), 143,
+        {"SIGTERM", tube("8976124847866176000 0 1 70000 0", " & echo $! > " + pid + "; wait $! 2>/dev/null"), 143,
          true},
     };
     for (const auto& c : cas) {
