@@ -62,7 +62,7 @@ struct Enregistrement {
     std::size_t cle = 0;         // its place in the index
     std::size_t debut = 0;       // its block in the texts
     std::size_t base = 0;        // length of a line's text before its endings
-    std::uint32_t lignes = 0;
+    std::uint32_t tete[2] = {0, 0};  // its number of lines, and of bytes
 };
 
 // The solutions' lines: the text of the terms taken so far, the lines
@@ -143,8 +143,8 @@ public:
             return true;
         }
         if (entree == inconnu && !enr_.actif && fins_.size() < octets_fins_max) {
-            enr_ = {true, profondeur, cle, fins_.size() - bloc, fin, 0};
-            ajouter_aux_fins(nullptr, sizeof(std::uint32_t));  // its number of lines, written at the end
+            enr_ = {true, profondeur, cle, fins_.size() - bloc, fin, {0, 0}};
+            ajouter_aux_fins(nullptr, sizeof enr_.tete);  // written at the end
         }
         return false;
     }
@@ -153,7 +153,7 @@ public:
     /// all known.
     void sortir(std::size_t profondeur) {
         if (!enr_.actif || enr_.profondeur != profondeur) return;
-        std::memcpy(&fins_[enr_.debut], &enr_.lignes, sizeof enr_.lignes);
+        std::memcpy(&fins_[enr_.debut], enr_.tete, sizeof enr_.tete);
         index_[enr_.cle] = static_cast<std::uint32_t>(enr_.debut) + premier_bloc;
         enr_.actif = false;
     }
@@ -162,7 +162,7 @@ private:
     static constexpr std::size_t taille_sortie = std::size_t{1} << 16;
     // A state remembers at most this many endings, and all of them together
     // at most this many bytes; at most so many states are indexed.
-    static constexpr std::uint32_t lignes_max = 16;
+    static constexpr std::uint32_t lignes_max = 64;
     static constexpr std::size_t octets_fins_max = std::size_t{1} << 24;
     static constexpr std::size_t etats_max = std::size_t{1} << 20;
     // Index entries: the endings are unknown, too many, or in a block.
@@ -192,33 +192,54 @@ private:
             if (au_terminal_) vider();
         }
         if (!enr_.actif) return;
-        if (enr_.lignes == lignes_max || (affiche_ && texte == nullptr) || fins_.size() >= octets_fins_max) {
+        if (enr_.tete[0] == lignes_max || (affiche_ && texte == nullptr) || fins_.size() >= octets_fins_max) {
             index_[enr_.cle] = trop;
             fins_.resize(enr_.debut + bloc);
             enr_.actif = false;
             return;
         }
-        ++enr_.lignes;
         const std::uint32_t tete[2] = {static_cast<std::uint32_t>(longueur - (affiche_ ? enr_.base : 0)),
                                        static_cast<std::uint32_t>(termes - enr_.profondeur)};
+        ++enr_.tete[0];
+        enr_.tete[1] += tete[0];
         ajouter_aux_fins(tete, sizeof tete);
         if (affiche_) ajouter_aux_fins(texte + enr_.base, tete[0]);
     }
 
     // Copies the endings of the block at `debut` after the terms up to `fin`.
-    // The texts may move meanwhile: a state that contains this one may be
-    // remembering these lines as its own.
     void rejouer(std::size_t debut, std::size_t profondeur, std::size_t fin) {
-        std::uint32_t lignes;
-        std::memcpy(&lignes, &fins_[debut], sizeof lignes);
-        std::size_t x = debut + sizeof lignes;
-        for (std::uint32_t q = 0; q < lignes; ++q) {
+        std::uint32_t bloc_tete[2];  // lines, bytes of their endings
+        std::memcpy(bloc_tete, &fins_[debut], sizeof bloc_tete);
+        std::size_t x = debut + sizeof bloc_tete;
+        const std::size_t longueur = affiche_ ? bloc_tete[0] * fin + bloc_tete[1] : 0;
+        if (plein_ + longueur > taille_sortie) vider();
+        if (enr_.actif || au_terminal_ || longueur > taille_sortie) {
+            // Line by line. The texts may move meanwhile: a state that
+            // contains this one may be remembering these lines as its own.
+            for (std::uint32_t q = 0; q < bloc_tete[0]; ++q) {
+                std::uint32_t tete[2];
+                std::memcpy(tete, &fins_[x], sizeof tete);
+                x += sizeof tete;
+                ligne(fin, &fins_[x], tete[0], profondeur + tete[1]);
+                x += tete[0];
+            }
+            return;
+        }
+        char* vers = sortie_.data() + plein_;
+        for (std::uint32_t q = 0; q < bloc_tete[0]; ++q) {
             std::uint32_t tete[2];
             std::memcpy(tete, &fins_[x], sizeof tete);
             x += sizeof tete;
-            ligne(fin, &fins_[x], tete[0], profondeur + tete[1]);
+            ++par_termes_[profondeur + tete[1]];
+            if (affiche_) {
+                copier(vers, termes_.data(), fin);
+                copier(vers + fin, &fins_[x], tete[0]);
+                vers += fin + tete[0];
+            }
             x += tete[0];
         }
+        plein_ += longueur;
+        trouvees_ += bloc_tete[0];
     }
 
     // Appends to the endings, keeping a block of room after them.
