@@ -56,13 +56,16 @@ TEST_F(PrimeTable, GrowsOnePrimeACallAsFactorisingNeedsAndIsKept) {
     EXPECT_EQ(Nprem[6], 13);
 }
 
-TEST_F(PrimeTable, FactorisingTheLargestIntegerNeedsEveryPrimeUpTo92753) {
+TEST_F(PrimeTable, FactorisingTheLargestIntegerNeedsEveryPrimeUpTo1009ThenGrowsPastTheSieve) {
     factoriser(INT64_MAX);
-    ASSERT_EQ(np, 8960);
-    ASSERT_EQ(Nprem.size(), 8961u);
+    ASSERT_EQ(np, 169);  // the trial primes below 1000, and 1009, where other methods take over
+    ASSERT_EQ(Nprem[np], 1009);
+    while (Nprem[np] < 5000) A = Suiv();  // beyond the sieve, by trial division
+    ASSERT_EQ(Nprem.size(), static_cast<std::size_t>(np) + 1);
     EXPECT_EQ(Nprem[0], 0);
+    EXPECT_EQ(i, 1);
     std::vector<Integer> premiers;
-    for (Integer n = 2; n <= 92753; ++n)
+    for (Integer n = 2; n <= Nprem[np]; ++n)
         if (est_premier(static_cast<std::uint64_t>(n))) premiers.push_back(n);
     EXPECT_EQ(en_usage(Nprem, np), premiers);
 }
@@ -84,7 +87,11 @@ TEST_F(Factorisation, Table) {
         {18, {2, 3}, {1, 2}, 18, 2},
         {97, {97}, {1}, 97, 5},
         {720, {2, 3, 5}, {4, 2, 1}, 5, 3},
-        {INT64_MAX, {7, 73, 127, 337, 92737, 649657}, {2, 1, 1, 1, 1, 1}, 649657, 8960},
+        {INT64_MAX, {7, 73, 127, 337, 92737, 649657}, {2, 1, 1, 1, 1, 1}, 649657, 169},
+        // Beyond the trial primes: S1 as trial division would leave it.
+        {1018081, {1009}, {2}, 1018081, 169},
+        {9000000168000000703, {3000000019, 3000000037}, {1, 1}, 3000000037, 169},
+        {9223372036854775783, {9223372036854775783}, {1}, 9223372036854775783, 169},
         {-1, {-1}, {1}, -1, 2},
         {INT64_MIN, {INT64_MIN}, {1}, INT64_MIN, 2},
     };
