@@ -58,11 +58,11 @@ void copier(char* vers, const char* depuis, std::size_t n) {
 // A state of the search whose endings are being remembered.
 struct Enregistrement {
     bool actif = false;
-    std::size_t profondeur = 0;  // terms taken before the state
-    std::size_t cle = 0;         // its place in the index
-    std::size_t debut = 0;       // its block in the texts
-    std::size_t base = 0;        // length of a line's text before its endings
-    std::uint32_t tete[2] = {0, 0};  // its number of lines, and of bytes
+    std::size_t profondeur = 0;       // terms taken before the state
+    std::size_t cle = 0;              // its place in the index
+    std::size_t base = 0;             // length of a line's text before its endings
+    std::vector<std::uint32_t> tetes;  // each ending's length and terms
+    std::vector<char> textes;          // the endings' texts, one after the other
 };
 
 // The solutions' lines: the text of the terms taken so far, the lines
@@ -88,7 +88,7 @@ public:
         }
         termes_.assign(cadre.size() + n * (entre.size() + 20) + bloc, 0);
         std::memcpy(termes_.data(), cadre.data(), cadre.size());
-        sortie_.assign(taille_sortie + bloc, 0);
+        sortie_.assign(taille_sortie + 2 * bloc, 0);
     }
 
     /// Text length of the terms taken, before any: the opening frame.
@@ -128,7 +128,7 @@ public:
         largeur_ = n + 1;
         unites_max_ = std::min<u64>(unites_max, etats_max / largeur_);
         index_.assign(static_cast<std::size_t>(unites_max_) * largeur_, inconnu);
-        fins_.assign(bloc, 0);
+        fins_.assign(marge, 0);
     }
 
     /// Entering the state (r units to make, from Div[m]) after `profondeur`
@@ -143,19 +143,43 @@ public:
             return true;
         }
         if (entree == inconnu && !enr_.actif && fins_.size() < octets_fins_max) {
-            enr_ = {true, profondeur, cle, fins_.size() - bloc, fin, {0, 0}};
-            ajouter_aux_fins(nullptr, sizeof enr_.tete);  // written at the end
+            enr_.actif = true;
+            enr_.profondeur = profondeur;
+            enr_.cle = cle;
+            enr_.base = fin;
+            enr_.tetes.clear();
+            enr_.textes.clear();
         }
         return false;
     }
 
-    /// Leaving the state entered after `profondeur` terms: its endings are
-    /// all known.
+    /// Leaving the state entered after `profondeur` terms: when its endings
+    /// were being remembered, they are all known, and make its block: the
+    /// number of lines, of bytes of text and of distinct numbers of terms;
+    /// each number of terms with its number of lines; each line's length and
+    /// terms; the texts.
     void sortir(std::size_t profondeur) {
         if (!enr_.actif || enr_.profondeur != profondeur) return;
-        std::memcpy(&fins_[enr_.debut], enr_.tete, sizeof enr_.tete);
-        index_[enr_.cle] = static_cast<std::uint32_t>(enr_.debut) + premier_bloc;
         enr_.actif = false;
+        const std::vector<std::uint32_t>& tetes = enr_.tetes;
+        std::vector<std::uint32_t> entete = {static_cast<std::uint32_t>(tetes.size() / 2),
+                                             static_cast<std::uint32_t>(enr_.textes.size()), 0};
+        for (std::size_t q = 1; q < tetes.size(); q += 2) {
+            std::size_t x = 3;
+            while (x < entete.size() && entete[x] != tetes[q]) x += 2;
+            if (x == entete.size()) entete.insert(entete.end(), {tetes[q], 0});
+            ++entete[x + 1];
+        }
+        entete[2] = static_cast<std::uint32_t>((entete.size() - 3) / 2);
+        const std::size_t debut = fins_.size() - marge;
+        fins_.resize(fins_.size() + 4 * (entete.size() + tetes.size()) + enr_.textes.size());
+        char* vers = &fins_[debut];
+        std::memcpy(vers, entete.data(), 4 * entete.size());
+        vers += 4 * entete.size();
+        std::memcpy(vers, tetes.data(), 4 * tetes.size());
+        vers += 4 * tetes.size();
+        std::memcpy(vers, enr_.textes.data(), enr_.textes.size());
+        index_[enr_.cle] = static_cast<std::uint32_t>(debut) + premier_bloc;
     }
 
 private:
@@ -169,6 +193,8 @@ private:
     static constexpr std::uint32_t inconnu = 0;
     static constexpr std::uint32_t trop = 1;
     static constexpr std::uint32_t premier_bloc = 2;
+    // Room after the texts: an ending is copied two blocks at a time.
+    static constexpr std::size_t marge = 2 * bloc;
 
     // A line: the terms up to `fin`, then `queue` (n bytes, readable a block
     // further); `termes` terms in all.
@@ -192,61 +218,57 @@ private:
             if (au_terminal_) vider();
         }
         if (!enr_.actif) return;
-        if (enr_.tete[0] == lignes_max || (affiche_ && texte == nullptr) || fins_.size() >= octets_fins_max) {
+        if (enr_.tetes.size() == 2 * lignes_max || (affiche_ && texte == nullptr) ||
+            fins_.size() + enr_.textes.size() >= octets_fins_max) {
             index_[enr_.cle] = trop;
-            fins_.resize(enr_.debut + bloc);
             enr_.actif = false;
             return;
         }
-        const std::uint32_t tete[2] = {static_cast<std::uint32_t>(longueur - (affiche_ ? enr_.base : 0)),
-                                       static_cast<std::uint32_t>(termes - enr_.profondeur)};
-        ++enr_.tete[0];
-        enr_.tete[1] += tete[0];
-        ajouter_aux_fins(tete, sizeof tete);
-        if (affiche_) ajouter_aux_fins(texte + enr_.base, tete[0]);
+        const std::size_t n_fin = affiche_ ? longueur - enr_.base : 0;
+        enr_.tetes.push_back(static_cast<std::uint32_t>(n_fin));
+        enr_.tetes.push_back(static_cast<std::uint32_t>(termes - enr_.profondeur));
+        if (affiche_) enr_.textes.insert(enr_.textes.end(), texte + enr_.base, texte + longueur);
     }
 
     // Copies the endings of the block at `debut` after the terms up to `fin`.
     void rejouer(std::size_t debut, std::size_t profondeur, std::size_t fin) {
-        std::uint32_t bloc_tete[2];  // lines, bytes of their endings
-        std::memcpy(bloc_tete, &fins_[debut], sizeof bloc_tete);
-        std::size_t x = debut + sizeof bloc_tete;
-        const std::size_t longueur = affiche_ ? bloc_tete[0] * fin + bloc_tete[1] : 0;
+        const char* b = &fins_[debut];
+        std::uint32_t entete[3];  // lines, bytes of text, distinct numbers of terms
+        std::memcpy(entete, b, sizeof entete);
+        const char* par_nombre = b + sizeof entete;
+        const char* tetes = par_nombre + 8 * entete[2];
+        const char* texte = tetes + 8 * entete[0];
+        const std::size_t longueur = affiche_ ? entete[0] * fin + entete[1] : 0;
         if (plein_ + longueur > taille_sortie) vider();
         if (enr_.actif || au_terminal_ || longueur > taille_sortie) {
-            // Line by line. The texts may move meanwhile: a state that
-            // contains this one may be remembering these lines as its own.
-            for (std::uint32_t q = 0; q < bloc_tete[0]; ++q) {
+            for (std::uint32_t q = 0; q < entete[0]; ++q) {  // line by line
                 std::uint32_t tete[2];
-                std::memcpy(tete, &fins_[x], sizeof tete);
-                x += sizeof tete;
-                ligne(fin, &fins_[x], tete[0], profondeur + tete[1]);
-                x += tete[0];
+                std::memcpy(tete, tetes + 8 * q, sizeof tete);
+                ligne(fin, texte, tete[0], profondeur + tete[1]);
+                texte += tete[0];
             }
             return;
         }
+        for (std::uint32_t x = 0; x < entete[2]; ++x) {
+            std::uint32_t nombre[2];  // terms, lines
+            std::memcpy(nombre, par_nombre + 8 * x, sizeof nombre);
+            par_termes_[profondeur + nombre[0]] += nombre[1];
+        }
+        trouvees_ += entete[0];
+        if (!affiche_) return;
         char* vers = sortie_.data() + plein_;
-        for (std::uint32_t q = 0; q < bloc_tete[0]; ++q) {
-            std::uint32_t tete[2];
-            std::memcpy(tete, &fins_[x], sizeof tete);
-            x += sizeof tete;
-            ++par_termes_[profondeur + tete[1]];
-            if (affiche_) {
-                copier(vers, termes_.data(), fin);
-                copier(vers + fin, &fins_[x], tete[0]);
-                vers += fin + tete[0];
-            }
-            x += tete[0];
+        for (std::uint32_t q = 0; q < entete[0]; ++q) {
+            std::uint32_t n;
+            std::memcpy(&n, tetes + 8 * q, sizeof n);
+            copier(vers, termes_.data(), fin);
+            // Most endings are copied whole by the first two blocks.
+            std::memcpy(vers + fin, texte, bloc);
+            std::memcpy(vers + fin + bloc, texte + bloc, bloc);
+            if (n > 2 * bloc) copier(vers + fin + 2 * bloc, texte + 2 * bloc, n - 2 * bloc);
+            vers += fin + n;
+            texte += n;
         }
         plein_ += longueur;
-        trouvees_ += bloc_tete[0];
-    }
-
-    // Appends to the endings, keeping a block of room after them.
-    void ajouter_aux_fins(const void* octets, std::size_t n) {
-        const std::size_t fin = fins_.size() - bloc;
-        fins_.resize(fins_.size() + n);
-        if (octets != nullptr) std::memcpy(&fins_[fin], octets, n);
     }
 
     void vider() {
@@ -269,7 +291,7 @@ private:
     std::size_t largeur_ = 0;
     u64 unites_max_ = 0;
     std::vector<std::uint32_t> index_;  // units x largeur_ + first divisor
-    std::vector<char> fins_;            // blocks: lines, then each line's length, terms and text
+    std::vector<char> fins_;            // the blocks, one after the other, then `marge` bytes
     Enregistrement enr_;
 };
 
