@@ -70,10 +70,8 @@ __attribute__((always_inline)) inline void copier_lignes(char* vers, const char*
         std::uint32_t n;
         std::memcpy(&n, tetes + 8 * q, sizeof n);
         for (std::size_t x = 0; x < fin; x += bloc) Bloc::copier(vers + x, termes + x);
-        // Most endings are copied whole by the first two blocks.
         Bloc::copier(vers + fin, texte);
-        Bloc::copier(vers + fin + bloc, texte + bloc);
-        for (std::size_t x = 2 * bloc; x < n; x += bloc) Bloc::copier(vers + fin + x, texte + x);
+        for (std::size_t x = bloc; x < n; x += bloc) Bloc::copier(vers + fin + x, texte + x);
         vers += fin + n;
         texte += n;
     }
