@@ -222,7 +222,6 @@ u64 rho_brent(const Montgomery& mg, u64 c) {
     return g == n ? 0 : g;
 }
 
-
 // ---- Elliptic curves -------------------------------------------------------------------
 
 // Lenstra's method, for a number whose smallest factor may be as large as its

@@ -64,8 +64,8 @@ void copier(char* vers, const char* depuis, std::size_t n) {
 // from `texte` on. A block is copied by `Bloc::copier`. Always inlined, so
 // that it takes the instruction set of the function that calls it.
 template <class Bloc>
-__attribute__((always_inline)) inline void copier_lignes(char* vers, const char* termes, std::size_t fin, const char* tetes, const char* texte,
-                   std::uint32_t lignes) {
+__attribute__((always_inline)) inline void copier_lignes(char* vers, const char* termes, std::size_t fin,
+                                                         const char* tetes, const char* texte, std::uint32_t lignes) {
     for (std::uint32_t q = 0; q < lignes; ++q) {
         std::uint32_t n;
         std::memcpy(&n, tetes + 8 * q, sizeof n);
@@ -90,7 +90,8 @@ void copier_lignes_ordinaire(char* vers, const char* termes, std::size_t fin, co
 // With AVX, a block is one 32-byte move instead of two of 16 bytes.
 struct BlocAvx {
     __attribute__((target("avx"))) static void copier(char* vers, const char* depuis) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(vers), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depuis)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(vers),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depuis)));
     }
 };
 
@@ -112,9 +113,9 @@ constexpr auto copier_des_lignes = copier_lignes_ordinaire;
 // A state of the search whose endings are being remembered.
 struct Enregistrement {
     bool actif = false;
-    std::size_t profondeur = 0;       // terms taken before the state
-    std::size_t cle = 0;              // its place in the index
-    std::size_t base = 0;             // length of a line's text before its endings
+    std::size_t profondeur = 0;        // terms taken before the state
+    std::size_t cle = 0;               // its place in the index
+    std::size_t base = 0;              // length of a line's text before its endings
     std::vector<std::uint32_t> tetes;  // each ending's length and terms
     std::vector<char> textes;          // the endings' texts, one after the other
 };
@@ -323,10 +324,10 @@ private:
     const bool affiche_ = Sol == 1;
     // On a terminal each solution shows as soon as it is found.
     const bool au_terminal_ = Sol == 1 && sortie_est_un_terminal();
-    std::vector<char> textes_;               // the divisors' two texts
-    std::vector<std::size_t> longueurs_;     // length of " || d"
-    std::vector<char> termes_;               // the frame and the terms taken
-    std::vector<char> sortie_;               // lines for the console
+    std::vector<char> textes_;            // the divisors' two texts
+    std::vector<std::size_t> longueurs_;  // length of " || d"
+    std::vector<char> termes_;            // the frame and the terms taken
+    std::vector<char> sortie_;            // lines for the console
     std::size_t plein_ = 0;
     std::vector<std::uint64_t> par_termes_;  // solutions by number of terms
     std::uint64_t trouvees_ = 0;
@@ -372,7 +373,8 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
         }
         if (G.chiffre == 0) continue;
         // A digit that its group cannot make: no solution.
-        if (G.chiffre > G.plafond || !SommesAtteignables::contient(table.ligne(g, G.debut), static_cast<u64>(G.chiffre)))
+        if (G.chiffre > G.plafond ||
+            !SommesAtteignables::contient(table.ligne(g, G.debut), static_cast<u64>(G.chiffre)))
             return;
         groupe_suivant[g] = premier;
         premier = g;
