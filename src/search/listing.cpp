@@ -35,8 +35,12 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && defined(__has_include)
+#if __has_include(<sys/platform/x86.h>)
 #include <immintrin.h>
+#include <sys/platform/x86.h>
+#define TAVERLUNE_AVX 1
+#endif
 #endif
 
 #include "dialogue/console.h"
@@ -86,7 +90,7 @@ void copier_lignes_ordinaire(char* vers, const char* termes, std::size_t fin, co
     copier_lignes<BlocOrdinaire>(vers, termes, fin, tetes, texte, lignes);
 }
 
-#if defined(__x86_64__)
+#ifdef TAVERLUNE_AVX
 // With AVX, a block is one 32-byte move instead of two of 16 bytes.
 struct BlocAvx {
     __attribute__((target("avx"))) static void copier(char* vers, const char* depuis) {
@@ -100,12 +104,10 @@ __attribute__((target("avx"))) void copier_lignes_avx(char* vers, const char* te
     copier_lignes<BlocAvx>(vers, termes, fin, tetes, texte, lignes);
 }
 
-// Chosen once, when the program starts.
+// Chosen once, when the program starts, from what the C library has
+// already found out about the processor.
 using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, const char*, std::uint32_t);
-const CopieDeLignes copier_des_lignes = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") ? copier_lignes_avx : copier_lignes_ordinaire;
-}();
+const CopieDeLignes copier_des_lignes = CPU_FEATURE_ACTIVE(AVX) ? copier_lignes_avx : copier_lignes_ordinaire;
 #else
 constexpr auto copier_des_lignes = copier_lignes_ordinaire;
 #endif
