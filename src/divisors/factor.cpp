@@ -8,9 +8,9 @@
 // for trial primes below 1000 (the table then holds at most the 169 primes up
 // to 1009); what still needs larger ones has no factor below 1000 and is
 // split by Miller-Rabin, elliptic curves and Pollard-Brent (large_factor.h),
-// in at most about 0.1 ms instead of up to 1.5 x 10^8 trial divisions. The
-// factors, their exponents and S1 are those that trial division alone would
-// give; only how far the table grows differs.
+// on average well under 0.1 ms, instead of up to 1.5 x 10^8 trial divisions.
+// The factors, their exponents and S1 are those that trial division alone
+// would give; only how far the table grows, and k, differ.
 #include <cmath>
 #include <limits>
 
