@@ -170,8 +170,6 @@ void appliquer(const Reglage& r) {
     comptage_memorise = r.memorise;
 }
 
-}  // namespace
-
 // The search the program runs, in place of the fast engine alone.
 void recherche_verifiee() {
     if (ND1 > diviseurs_cherches) return;
