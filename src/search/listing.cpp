@@ -35,12 +35,10 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__x86_64__) && defined(__has_include)
-#if __has_include(<sys/platform/x86.h>)
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
 #include <immintrin.h>
-#include <sys/platform/x86.h>
 #define TAVERLUNE_AVX 1
-#endif
 #endif
 
 #include "dialogue/console.h"
@@ -104,13 +102,28 @@ __attribute__((target("avx"))) void copier_lignes_avx(char* vers, const char* te
     copier_lignes<BlocAvx>(vers, termes, fin, tetes, texte, lignes);
 }
 
-// Chosen once, when the program starts, from what the C library has
-// already found out about the processor.
-using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, const char*, std::uint32_t);
-const CopieDeLignes copier_des_lignes = CPU_FEATURE_ACTIVE(AVX) ? copier_lignes_avx : copier_lignes_ordinaire;
-#else
-constexpr auto copier_des_lignes = copier_lignes_ordinaire;
+// The processor has AVX, and the system saves its registers.
+bool avx_utilisable() {
+    unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE) || !(c & bit_AVX)) return false;
+    unsigned bas, haut;
+    __asm__("xgetbv" : "=a"(bas), "=d"(haut) : "c"(0));
+    return (bas & 6) == 6;
+}
 #endif
+
+using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, const char*, std::uint32_t);
+
+// Chosen at the first listing of the run, not at start-up: in a virtual
+// machine, each question to the processor goes through the host.
+CopieDeLignes copie_de_lignes() {
+#ifdef TAVERLUNE_AVX
+    static const CopieDeLignes choix = avx_utilisable() ? copier_lignes_avx : copier_lignes_ordinaire;
+    return choix;
+#else
+    return copier_lignes_ordinaire;
+#endif
+}
 
 // A state of the search whose endings are being remembered.
 struct Enregistrement {
@@ -235,7 +248,7 @@ public:
         vers += 4 * entete.size();
         std::memcpy(vers, tetes.data(), 4 * tetes.size());
         vers += 4 * tetes.size();
-        std::memcpy(vers, enr_.textes.data(), enr_.textes.size());
+        if (!enr_.textes.empty()) std::memcpy(vers, enr_.textes.data(), enr_.textes.size());  // none when counting
         index_[enr_.cle] = static_cast<std::uint32_t>(debut) + premier_bloc;
     }
 
@@ -313,7 +326,7 @@ private:
         }
         trouvees_ += entete[0];
         if (!affiche_) return;
-        copier_des_lignes(sortie_.data() + plein_, termes_.data(), fin, tetes, texte, entete[0]);
+        copie_(sortie_.data() + plein_, termes_.data(), fin, tetes, texte, entete[0]);
         plein_ += longueur;
     }
 
@@ -326,6 +339,7 @@ private:
     const bool affiche_ = Sol == 1;
     // On a terminal each solution shows as soon as it is found.
     const bool au_terminal_ = Sol == 1 && sortie_est_un_terminal();
+    const CopieDeLignes copie_ = copie_de_lignes();
     std::vector<char> textes_;            // the divisors' two texts
     std::vector<std::size_t> longueurs_;  // length of " || d"
     std::vector<char> termes_;            // the frame and the terms taken
