@@ -31,15 +31,29 @@ The last row is the time to the first question: the program is started with
 its standard input a pipe that stays open and nothing written, and the time
 is taken when "Valeur de N ? " has arrived on its standard output.
 
+Two comparisons follow the table:
+
+- Side by side with coreutils factor: for each number N of FACTOR_NUMBERS,
+  the dialogue "N 0 0 0" (the factorisation, the divisors and a quick outcome
+  or the count) and "factor N", run one after the other --runs times each;
+  the medians of wall and CPU time, and their ratios (taverlune / factor).
+- The listing against the output limit, from the Google Benchmark program
+  listing_bench (bench/listing_bench.cpp) of BENCH_DIR, when it is built:
+  the listing's CPU time, the time to write the same bytes through a 64 KiB
+  buffer to /dev/null, and their ratio, medians of --repetitions.
+
 Usage: run_benchmarks.py [BUILD_DIR] [--runs N] [--long-runs N]
                          [--reference-runs N] [--no-reference] [--no-pari]
                          [--only TEXT] [--timeout SECONDS]
-BUILD_DIR (default ./build) holds taverlune and taverlune_reference.
+                         [--bench-dir BENCH_DIR] [--repetitions N]
+BUILD_DIR (default ./build) holds taverlune and taverlune_reference;
+BENCH_DIR (default ./build-bench) is a build with -DTAVERLUNE_BENCHMARKS=ON.
 Standard library only.
 """
 
 import argparse
 import hashlib
+import json
 import os
 import re
 import resource
@@ -80,6 +94,18 @@ COUNTS = [
     ("8976124847866176000 0 1 70000 0", 120.0, None, None, False),
 ]
 PARI_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "count.gp")
+
+# Numbers factorised side by side with coreutils factor: the factorisations
+# that are hardest for trial division, and 720.
+FACTOR_NUMBERS = [
+    ("720", "720"),
+    ("2^63 - 1", "9223372036854775807"),
+    ("largest prime below 2^63", "9223372036854775783"),
+    ("3000000019 x 3000000037", "9000000168000000703"),
+    ("2147483659 x 3037000493", "6521908931092443887"),
+    ("3000000019^2", "9000000114000000361"),
+]
+
 FIRST_QUESTION = b"Valeur de N ? "
 FIRST_QUESTION_TARGET = 0.002
 
@@ -125,11 +151,12 @@ def maxrss_from(time_file, fallback_kib):
     return (int(m.group(1)), True) if m else (fallback_kib, False)
 
 
-def run_once(exe, answers, stdout, timeout, time_file=None, limit_kib=None):
+def run_once(exe, answers, stdout, timeout, time_file=None, argv=None, limit_kib=None):
     """Starts exe, writes the answers on its stdin (a pipe), closes it, and
     waits for the end. stdout: a file object or subprocess.DEVNULL. With
-    time_file, runs it under /usr/bin/time -v (for the peak RSS only); with
-    limit_kib, under that limit of address space."""
+    time_file, runs it under /usr/bin/time -v (for the peak RSS only). argv:
+    the whole command instead (its answers may be empty). limit_kib: a limit
+    of address space."""
     data = (answers + "\n").encode()
 
     def limit():
@@ -137,7 +164,7 @@ def run_once(exe, answers, stdout, timeout, time_file=None, limit_kib=None):
             resource.setrlimit(resource.RLIMIT_AS, (limit_kib * 1024, limit_kib * 1024))
 
     start = time.perf_counter()
-    p = subprocess.Popen(command(exe, time_file), stdin=subprocess.PIPE, stdout=stdout,
+    p = subprocess.Popen(argv or command(exe, time_file), stdin=subprocess.PIPE, stdout=stdout,
                          stderr=subprocess.DEVNULL, preexec_fn=limit)
     timed_out = []
 
@@ -276,6 +303,57 @@ def summary(runs):
     return statistics.median(times), min(times), max(times), statistics.median(r.cpu for r in runs)
 
 
+def side_by_side_with_factor(exe, runs, timeout):
+    """Rows comparing "N 0 0 0" with "factor N", or None without factor."""
+    factor = shutil.which("factor")
+    if factor is None:
+        return None
+    rows = []
+    for name, n in FACTOR_NUMBERS:
+        print(f"... {n} beside factor", file=sys.stderr, flush=True)
+        ours, theirs = [], []
+        run_once(exe, f"{n} 0 0 0", subprocess.DEVNULL, timeout)  # warm-up
+        run_once(None, "", subprocess.DEVNULL, timeout, argv=[factor, n])
+        for _ in range(runs):
+            ours.append(run_once(exe, f"{n} 0 0 0", subprocess.DEVNULL, timeout))
+            theirs.append(run_once(None, "", subprocess.DEVNULL, timeout, argv=[factor, n]))
+        t_wall = statistics.median(r.seconds for r in ours)
+        t_cpu = statistics.median(r.cpu for r in ours)
+        f_wall = statistics.median(r.seconds for r in theirs)
+        f_cpu = statistics.median(r.cpu for r in theirs)
+        rows.append((f"{name} (`{n}`)", fmt_time(t_wall), fmt_time(t_cpu),
+                     fmt_time(f_wall), fmt_time(f_cpu), f"{t_wall / f_wall:.2f}",
+                     f"{t_cpu / f_cpu:.2f}" if f_cpu > 0 else "–",
+                     "yes" if t_wall <= f_wall else "**no**"))
+    return rows
+
+
+def listing_against_limit(bench_dir, repetitions):
+    """Medians from listing_bench: rows (case, listing ms, limit ms, ratio),
+    or None when it is not built."""
+    exe = os.path.join(bench_dir, "bench", "listing_bench")
+    if not os.access(exe, os.X_OK):
+        return None
+    print("... listing against the output limit", file=sys.stderr, flush=True)
+    out = subprocess.run([exe, f"--benchmark_repetitions={repetitions}", "--benchmark_format=json",
+                          "--benchmark_report_aggregates_only=true"],
+                         capture_output=True, check=True).stdout
+    rows = []
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
+        rows.append((b["run_name"].split("/")[0], f"{b['real_time']:.2f} ms",
+                     f"{b['limite_ms']:.2f} ms", f"{b['rapport']:.2f}"))
+    return rows
+
+
+def print_table(header, rows):
+    print("| " + " | ".join(header) + " |")
+    print("|" + "|".join("---" for _ in header) + "|")
+    for row in rows:
+        print("| " + " | ".join(row) + " |")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("build_dir", nargs="?", default="./build",
@@ -290,9 +368,13 @@ def main():
     ap.add_argument("--only", default="", help="only the rows whose answers contain this text")
     ap.add_argument("--timeout", type=float, default=600.0,
                     help="seconds after which a run is killed (default 600)")
+    ap.add_argument("--bench-dir", default="./build-bench",
+                    help="build with -DTAVERLUNE_BENCHMARKS=ON holding bench/listing_bench (default ./build-bench)")
+    ap.add_argument("--repetitions", type=int, default=9,
+                    help="repetitions of listing_bench, whose medians are shown (default 9)")
     args = ap.parse_args()
-    if args.runs < 1 or args.reference_runs < 1:
-        ap.error("--runs and --reference-runs must be at least 1")
+    if args.runs < 1 or args.reference_runs < 1 or args.repetitions < 1:
+        ap.error("--runs, --reference-runs and --repetitions must be at least 1")
 
     exe = os.path.join(args.build_dir, "taverlune")
     ref = os.path.join(args.build_dir, "taverlune_reference")
@@ -319,9 +401,9 @@ def main():
             # Untimed run: the peak RSS, the output to check, and a warm-up.
             out_path = os.path.join(tmp, "taverlune.out")
             with open(out_path, "wb") as out:
-                first = run_once(exe, answers, out, args.timeout, time_file, limit_kib)
+                first = run_once(exe, answers, out, args.timeout, time_file, limit_kib=limit_kib)
             line = count_line(out_path)
-            runs = [run_once(exe, answers, subprocess.DEVNULL, args.timeout, None, limit_kib)
+            runs = [run_once(exe, answers, subprocess.DEVNULL, args.timeout, limit_kib=limit_kib)
                     for _ in range(nruns)]
             ref_cell = "–"
             if with_pari and not args.no_pari:
@@ -387,15 +469,15 @@ def main():
                 for _ in range(max(args.runs, 5))]
         base_rss = run_once("/bin/true", "", subprocess.DEVNULL, args.timeout, time_file)
 
+    factor_rows = side_by_side_with_factor(exe, args.runs, args.timeout)
+    limit_rows = listing_against_limit(args.bench_dir, args.repetitions)
+
     header = ("dialogue", "reference walk (median), or PARI/GP's bare count", "taverlune median", "min", "max",
               "CPU (median)", "peak RSS", "target", "met?")
     print(f"taverlune: {os.path.abspath(exe)}; {args.runs} runs per row"
           + (f", reference {args.reference_runs} runs" if use_ref else ", no reference"))
     print()
-    print("| " + " | ".join(header) + " |")
-    print("|" + "|".join("---" for _ in header) + "|")
-    for row in rows:
-        print("| " + " | ".join(row) + " |")
+    print_table(header, rows)
     print()
     print("Count lines (one untimed run each):")
     for c in checks:
@@ -404,6 +486,23 @@ def main():
     print(f"Starting and ending /bin/true the same way: median "
           f"{fmt_time(statistics.median(r.seconds for r in base))} (included in every "
           f"time above); its peak RSS: {fmt_rss(base_rss.maxrss_kib, base_rss.rss_exact)}.")
+    print()
+    if factor_rows is None:
+        print("coreutils factor: not found, no comparison.")
+    else:
+        print(f"Side by side with coreutils factor, {args.runs} runs each, alternating (medians):")
+        print()
+        print_table(("N", "taverlune `N 0 0 0`", "CPU", "`factor N`", "CPU", "ratio", "CPU ratio",
+                     "no slower?"), factor_rows)
+    print()
+    if limit_rows is None:
+        print(f"{args.bench_dir}/bench/listing_bench: not built, no listing against the output limit.")
+    else:
+        print(f"The listing against the output limit (listing_bench, CPU time, medians of "
+              f"{args.repetitions} repetitions; the limit writes the same bytes through a 64 KiB "
+              f"buffer to /dev/null):")
+        print()
+        print_table(("listing", "listing", "limit", "ratio"), limit_rows)
 
 
 if __name__ == "__main__":

@@ -7,11 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "dialogue/console.h"
 #include "dialogue/dialogue.h"
 #include "divisors/divisors.h"
+#include "divisors/large_factor.h"
 #include "search/search.h"
 #include "state/state.h"
 
@@ -65,18 +68,25 @@ std::string facteurs() {
 // ---- Factorisation ------------------------------------------------------------
 
 // decomp from the start-up state: the prime table grows as trial division
-// needs it, as in the first calculation of a session.
-void decomp_depuis_le_demarrage(benchmark::State& state, Integer valeur) {
+// needs it, as in the first calculation of a session. With several values,
+// one after the other; the time is per value.
+void decomp_depuis_le_demarrage(benchmark::State& state, const std::vector<Integer>& valeurs) {
     brancher_puits();
+    std::size_t x = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        preparer(valeur);
+        preparer(valeurs[x]);
         state.ResumeTiming();
         A = decomp();
         benchmark::DoNotOptimize(A);
         benchmark::ClobberMemory();
+        if (++x == valeurs.size()) x = 0;
     }
-    state.SetLabel(facteurs());
+    state.SetLabel(valeurs.size() == 1 ? facteurs() : std::to_string(valeurs.size()) + " numbers");
+}
+
+void decomp_depuis_le_demarrage(benchmark::State& state, Integer valeur) {
+    decomp_depuis_le_demarrage(state, std::vector<Integer>{valeur});
 }
 
 // decomp with the prime table already grown by an earlier calculation of the
@@ -100,6 +110,19 @@ void decomp_table_deja_faite(benchmark::State& state, Integer valeur) {
     state.SetLabel(facteurs());
 }
 
+// The prime numbers p with 2^31 < p <= 3037000499 (so that p q < 2^63), from
+// random starting points of a fixed seed.
+std::vector<Integer> premiers_pres_de_2_31_5(std::size_t combien) {
+    std::mt19937_64 alea(20261207);
+    std::vector<Integer> p;
+    while (p.size() < combien) {
+        std::uint64_t n = (std::uint64_t{1} << 31) + alea() % (3037000499u - (std::uint64_t{1} << 31));
+        while (!est_premier(n)) ++n;
+        if (n <= 3037000499u) p.push_back(static_cast<Integer>(n));
+    }
+    return p;
+}
+
 void BM_Decomp_2_63_moins_1(benchmark::State& state) {
     decomp_depuis_le_demarrage(state, k2_63_moins_1);
 }
@@ -109,6 +132,30 @@ void BM_Decomp_PremierSous2_63(benchmark::State& state) {
     decomp_depuis_le_demarrage(state, kPremierSous2_63);
 }
 BENCHMARK(BM_Decomp_PremierSous2_63)->Unit(benchmark::kMicrosecond);
+
+// p q with p, q the two first primes above 3e9.
+void BM_Decomp_PQ_3000000019_3000000037(benchmark::State& state) {
+    decomp_depuis_le_demarrage(state, Integer{3000000019} * 3000000037);
+}
+BENCHMARK(BM_Decomp_PQ_3000000019_3000000037)->Unit(benchmark::kMicrosecond);
+
+// p q for 64 pairs of random primes near 2^31.5: the average, since the
+// curves that succeed vary from one number to another.
+void BM_Decomp_PQ_Pres2_31_5(benchmark::State& state) {
+    const std::vector<Integer> p = premiers_pres_de_2_31_5(128);
+    std::vector<Integer> produits;
+    for (std::size_t x = 0; x < p.size(); x += 2) produits.push_back(p[x] * p[x + 1]);
+    decomp_depuis_le_demarrage(state, produits);
+}
+BENCHMARK(BM_Decomp_PQ_Pres2_31_5)->Unit(benchmark::kMicrosecond);
+
+// p^2 for 64 random primes near 2^31.5.
+void BM_Decomp_Carres_Pres2_31_5(benchmark::State& state) {
+    std::vector<Integer> carres;
+    for (const Integer p : premiers_pres_de_2_31_5(64)) carres.push_back(p * p);
+    decomp_depuis_le_demarrage(state, carres);
+}
+BENCHMARK(BM_Decomp_Carres_Pres2_31_5)->Unit(benchmark::kMicrosecond);
 
 void BM_Decomp_8976124847866176000(benchmark::State& state) {
     decomp_depuis_le_demarrage(state, kBeaucoupDeDiviseurs);

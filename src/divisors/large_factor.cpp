@@ -4,8 +4,9 @@
 // (a divisibility test by multiplication with the inverse modulo 2^64, and
 // exact division the same way); what remains has no factor below 1000, so it
 // is prime when below 1000^2, and otherwise Miller–Rabin decides. A composite
-// remainder is split by Pollard–Brent rho (a perfect square is split by its
-// square root at once), and the pieces are split again until all are prime.
+// remainder is split by elliptic curves from 2^46 on, else (or when 200
+// curves fail) by Pollard–Brent rho (a perfect square is split by its square
+// root at once), and the pieces are split again until all are prime.
 // All residue arithmetic modulo the odd number being split is in Montgomery
 // form with R = 2^64, which is valid for every odd modulus below 2^64.
 #include "divisors/large_factor.h"
@@ -91,10 +92,15 @@ public:
         return haut < mn_haut ? r + n_ : r;
     }
 
+    // Without branches (the comparisons become conditional moves): which way
+    // they go is as good as random, and a wrong guess would cost more than
+    // the whole operation.
     u64 add(u64 a, u64 b) const {
-        const u64 s = a + b;
-        return (s < a || s >= n_) ? s - n_ : s;
+        const u64 reste = n_ - b;  // a + b >= n exactly when a >= n - b; no overflow
+        return a >= reste ? a - reste : a + b;
     }
+
+    u64 sub(u64 a, u64 b) const { return a >= b ? a - b : a - b + n_; }
 
     u64 puissance(u64 a, u64 e) const {
         u64 r = un_;
@@ -216,10 +222,195 @@ u64 rho_brent(const Montgomery& mg, u64 c) {
     return g == n ? 0 : g;
 }
 
+// ---- Elliptic curves -------------------------------------------------------------------
+
+// Lenstra's method, for a number whose smallest factor may be as large as its
+// square root: the points of a curve y^2 = x^3 + A x^2 + x modulo n are
+// multiplied by every prime power up to kB1 (stage 1), then by one more prime
+// up to kB2 (stage 2). When the number of points of the curve modulo a prime
+// factor p of n is made of such primes, the point vanishes modulo p, and p
+// divides the gcd of its z coordinate with n. For a factor near 2^31.5 about
+// one curve in five succeeds, at some 5500 products modulo n a curve; rho
+// needs about 10^5 steps of two products, each step waiting for the one
+// before. Points are written (x : z);
+// the y coordinate is never needed.
+
+constexpr u64 kB1 = 165;
+constexpr u64 kB2 = 8000;
+// Stage 2 reaches q = m kD +- j from the multiples m kD and the j prime to kD.
+constexpr u64 kD = 60;
+constexpr u64 kBebes[] = {1, 7, 11, 13, 17, 19, 23, 29};  // the j below kD / 2
+constexpr u64 kGeants = kB2 / kD + 1;                     // m = 1 .. kGeants
+// Curves tried before the number goes to rho.
+constexpr u64 kCourbesMax = 200;
+// Below this, rho's chains are short enough: the curves are not tried.
+constexpr u64 kSeuilCourbes = u64{1} << 46;
+
+constexpr bool premier_petit(u64 n) {
+    if (n < 2) return false;
+    for (u64 d = 2; d * d <= n; ++d)
+        if (n % d == 0) return false;
+    return true;
+}
+
+// The product of the largest powers of the primes up to kB1 that are at most
+// kB1, as 64-bit words, little-endian, and its number of bits.
+struct Multiplicateur {
+    std::array<u64, 4> mots{};
+    int bits = 0;
+};
+
+constexpr Multiplicateur kEtape1 = [] {
+    Multiplicateur k;
+    k.mots[0] = 1;
+    for (u64 p = 2; p <= kB1; ++p) {
+        if (!premier_petit(p)) continue;
+        u64 q = p;
+        while (q * p <= kB1) q *= p;
+        u64 retenue = 0;
+        for (u64& mot : k.mots) {
+            const u128 t = static_cast<u128>(mot) * q + retenue;
+            mot = static_cast<u64>(t);
+            retenue = static_cast<u64>(t >> 64);
+        }
+        if (retenue != 0) throw "kB1 too large for the words of the multiplier";
+    }
+    for (int b = 0; b < 256; ++b)
+        if ((k.mots[static_cast<std::size_t>(b / 64)] >> (b % 64)) & 1) k.bits = b + 1;
+    return k;
+}();
+
+// kPaires[m]: bit b set when m kD + kBebes[b] or m kD - kBebes[b] is a prime
+// in (kB1, kB2]. Each such prime is met once.
+constexpr std::array<std::uint8_t, kGeants + 1> kPaires = [] {
+    std::array<std::uint8_t, kGeants + 1> paires{};
+    for (u64 m = 1; m <= kGeants; ++m)
+        for (std::size_t b = 0; b < std::size(kBebes); ++b)
+            for (const u64 q : {m * kD + kBebes[b], m * kD - kBebes[b]})
+                if (q > kB1 && q <= kB2 && premier_petit(q)) paires[m] |= static_cast<std::uint8_t>(1u << b);
+    return paires;
+}();
+
+struct Point {
+    u64 x, z;
+};
+
+// A curve where (A + 2) / 4 = num / den.
+struct Courbe {
+    const Montgomery& mg;
+    u64 num, den;
+
+    // P + Q, from P, Q and P - Q.
+    Point somme(Point p, Point q, Point difference) const {
+        const u64 u = mg.mul(mg.sub(p.x, p.z), mg.add(q.x, q.z));
+        const u64 v = mg.mul(mg.add(p.x, p.z), mg.sub(q.x, q.z));
+        const u64 s = mg.add(u, v);
+        const u64 d = mg.sub(u, v);
+        return {mg.mul(difference.z, mg.mul(s, s)), mg.mul(difference.x, mg.mul(d, d))};
+    }
+
+    // 2P.
+    Point double_(Point p) const {
+        const u64 s = mg.add(p.x, p.z);
+        const u64 d = mg.sub(p.x, p.z);
+        const u64 s2 = mg.mul(s, s);
+        const u64 d2 = mg.mul(d, d);
+        const u64 t = mg.sub(s2, d2);  // 4 x z
+        const u64 e = mg.mul(den, d2);
+        return {mg.mul(e, s2), mg.mul(t, mg.add(e, mg.mul(num, t)))};
+    }
+
+    // [k]P for the k of `bits` bits in `mots` (Montgomery's ladder: R1 - R0 = P).
+    Point multiple(Point p, const u64* mots, int bits) const {
+        Point r0 = p;
+        Point r1 = double_(p);
+        for (int b = bits - 2; b >= 0; --b) {
+            if ((mots[b / 64] >> (b % 64)) & 1) {
+                r0 = somme(r1, r0, p);
+                r1 = double_(r1);
+            } else {
+                r1 = somme(r1, r0, p);
+                r0 = double_(r0);
+            }
+        }
+        return r0;
+    }
+};
+
+// A divisor strictly between 1 and n that v shares with n, or 0.
+u64 diviseur_commun(u64 v, u64 n) {
+    const u64 d = pgcd(v, n);
+    return d == 1 || d == n ? 0 : d;
+}
+
+// Suyama's curve of parameter sigma (its number of points is a multiple of
+// 12). Returns a divisor strictly between 1 and n, or 0.
+u64 courbe(const Montgomery& mg, u64 sigma) {
+    const u64 n = mg.module();
+    // u = sigma^2 - 5, v = 4 sigma; the point (u^3 : v^3), and
+    // (A + 2) / 4 = (v - u)^3 (3u + v) / (16 u^3 v).
+    const u64 s = mg.vers(sigma % n);
+    const u64 u = mg.sub(mg.mul(s, s), mg.vers(5 % n));
+    const u64 v = mg.add(mg.add(s, s), mg.add(s, s));
+    const u64 u3 = mg.mul(mg.mul(u, u), u);
+    const u64 vmu = mg.sub(v, u);
+    const Courbe c{mg, mg.mul(mg.mul(mg.mul(vmu, vmu), vmu), mg.add(mg.add(u, mg.add(u, u)), v)),
+                   mg.mul(mg.mul(mg.vers(16 % n), u3), v)};
+    const Point depart = {u3, mg.mul(mg.mul(v, v), v)};
+
+    // Stage 1.
+    const Point q = c.multiple(depart, kEtape1.mots.data(), kEtape1.bits);
+    if (const u64 d = diviseur_commun(q.z, n)) return d;
+
+    // Stage 2: the product of x_m z_j - x_j z_m over the pairs (m kD, j),
+    // written (x_m - x_j)(z_m + z_j) - x_m z_m + x_j z_j. [j]Q for the odd j
+    // below kD / 2, from [j - 2]Q and [2]Q; then [m kD]Q from [(m - 1) kD]Q
+    // and [kD]Q.
+    std::array<Point, std::size(kBebes)> bebes;
+    std::array<u64, std::size(kBebes)> bebes_xz;
+    const Point q2 = c.double_(q);
+    Point precedent = q, courant = q;  // [j - 2]Q, [j]Q
+    for (u64 j = 1, b = 0; j < kD / 2; j += 2) {
+        if (b < std::size(kBebes) && kBebes[b] == j) {
+            bebes[b] = courant;
+            bebes_xz[b] = mg.mul(courant.x, courant.z);
+            ++b;
+        }
+        const Point suivant = j == 1 ? c.somme(q2, q, q) : c.somme(courant, q2, precedent);
+        precedent = courant;
+        courant = suivant;
+    }
+    const u64 d_mots[1] = {kD};
+    const Point g1 = c.multiple(q, d_mots, std::bit_width(kD));
+    Point g_avant = g1, g = g1;  // [(m - 1) kD]Q, [m kD]Q
+    u64 produit = mg.un();
+    for (u64 m = 1; m <= kGeants; ++m) {
+        if (m == 2) {
+            g = c.double_(g1);
+        } else if (m > 2) {
+            const Point suivant = c.somme(g, g1, g_avant);
+            g_avant = g;
+            g = suivant;
+        }
+        if (kPaires[m] == 0) continue;
+        const u64 g_xz = mg.mul(g.x, g.z);
+        for (std::size_t b = 0; b < std::size(kBebes); ++b) {
+            if (!((kPaires[m] >> b) & 1)) continue;
+            const u64 t = mg.mul(mg.sub(g.x, bebes[b].x), mg.add(g.z, bebes[b].z));
+            produit = mg.mul(produit, mg.add(mg.sub(t, g_xz), bebes_xz[b]));
+        }
+    }
+    return diviseur_commun(produit, n);
+}
+
 // A divisor strictly between 1 and n, for an odd composite n that has no
 // prime factor below 1000.
 u64 diviseur(u64 n) {
     const Montgomery mg(n);
+    if (n >= kSeuilCourbes) {
+        for (u64 sigma = 6; sigma < 6 + kCourbesMax; ++sigma)
+            if (const u64 d = courbe(mg, sigma)) return d;
+    }
     for (u64 c = 1; c <= kEssaisMax; ++c) {
         const u64 d = rho_brent(mg, c);
         if (d != 0) return d;

@@ -3,9 +3,10 @@
 //
 // Reads and writes: Nprem, np, i (the candidate's step, 1 on entry and on
 // return), j (the index of the trial prime).
-// Cost: the primes below 2^18 come from a sieve made once per run (a fraction
-// of a millisecond); beyond it, each candidate is tried by the primes of the
-// table up to its square root.
+// Cost: the primes below 2^12 are read from a sieve made at compile time
+// (factorisation needs none beyond 1009); beyond it, each candidate is tried
+// by the primes of the table up to its square root.
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -14,20 +15,17 @@
 
 namespace {
 
-constexpr Integer borne_crible = Integer{1} << 18;
+constexpr Integer borne_crible = Integer{1} << 12;
 
 // compose[c / 2] for odd c below borne_crible: c is not prime.
-const std::vector<bool>& crible() {
-    static const std::vector<bool> compose = [] {
-        std::vector<bool> v(borne_crible / 2, false);
-        v[0] = true;  // 1
-        for (Integer p = 3; p * p < borne_crible; p += 2)
-            if (!v[p / 2])
-                for (Integer c = p * p; c < borne_crible; c += 2 * p) v[c / 2] = true;
-        return v;
-    }();
-    return compose;
-}
+constexpr std::array<bool, borne_crible / 2> compose = [] {
+    std::array<bool, borne_crible / 2> v{};
+    v[0] = true;  // 1
+    for (Integer p = 3; p * p < borne_crible; p += 2)
+        if (!v[static_cast<std::size_t>(p / 2)])
+            for (Integer c = p * p; c < borne_crible; c += 2 * p) v[static_cast<std::size_t>(c / 2)] = true;
+    return v;
+}();
 
 void ajouter_premier() {
     ++np;
@@ -57,7 +55,6 @@ int Suiv_par_essais() {
 }
 
 int Suiv() {
-    const std::vector<bool>& compose = crible();
     // The same next prime as the trial divisions find, read from the sieve.
     for (Integer c = Nprem[np] + 2 * i; c < borne_crible; c += 2, ++i) {
         if (!compose[static_cast<std::size_t>(c / 2)]) {

@@ -4,96 +4,495 @@
 // ascending term lists (a pattern of greater value holds the smaller divisor
 // where two patterns first differ). A depth-first search that extends a subset
 // with each larger divisor in turn, smallest first, meets them in that same
-// order. It gives up a branch as soon as the next divisor overshoots the
-// target or the divisors left cannot reach it; with the table of reachable
-// sums it cuts every branch that leads to no solution, so the work follows
-// the solutions found.
+// order.
+//
+// With the table of reachable sums (reachable.h) it takes a divisor only when
+// the divisors after it in its group can make what is left, so every branch
+// leads to a solution and the work follows the solutions found. In a state of
+// the search (the units still to make and the first divisor allowed) the
+// endings of the solutions are always the same, whatever terms came before;
+// when a state has only a few of them, their texts are remembered the first
+// time it is left, and when it comes again they are copied after the new
+// terms without searching. Without the table, the search gives up a branch
+// as soon as the next divisor overshoots the target or the divisors left
+// cannot reach it.
+//
+// Each line is copied whole from the text of the current terms, made from the
+// divisors' texts as the search goes down, and the lines are handed to the
+// console 64 KiB at a time (on a terminal, one by one).
 //
 // Reads: Div[1..ND1], ND1, SN, Sol.
 // Writes: ns, ndif, NS[1..ND1]; the solutions, when Sol = 1.
-// Cost: a few steps per divisor of each solution with the sum table,
-// otherwise every branch that survives the two bounds.
+// Cost: with the table, one step per term that a solution does not share with
+// the one before it, less where the endings are remembered, and a copy of its
+// text, in blocks of 32 bytes; memory up to 4 MiB for the states and 16 MiB
+// for the endings. Without it, every branch that survives the two bounds.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
+#include <immintrin.h>
+#define TAVERLUNE_AVX 1
+#endif
 
 #include "dialogue/console.h"
 #include "search/engine.h"
 #include "state/state.h"
 
-void lister(const SommesAtteignables* sommes, Avancement& avancement) {
+namespace {
+
+using u64 = std::uint64_t;
+
+// Before and after each solution, and between two of its terms.
+constexpr std::string_view cadre = " \n  \t  ";
+constexpr std::string_view entre = " || ";
+
+// Texts are copied in blocks of this many bytes whatever their length, so
+// every buffer has that much room after its text.
+constexpr std::size_t bloc = 32;
+
+void copier(char* vers, const char* depuis, std::size_t n) {
+    for (std::size_t x = 0; x < n; x += bloc) std::memcpy(vers + x, depuis + x, bloc);
+}
+
+// Copies `lignes` lines to `vers`: each the terms' text (fin bytes), then
+// its ending (its length is the first of the two words of each of `tetes`),
+// from `texte` on. A block is copied by `Bloc::copier`. Always inlined, so
+// that it takes the instruction set of the function that calls it.
+template <class Bloc>
+__attribute__((always_inline)) inline void copier_lignes(char* vers, const char* termes, std::size_t fin,
+                                                         const char* tetes, const char* texte, std::uint32_t lignes) {
+    for (std::uint32_t q = 0; q < lignes; ++q) {
+        std::uint32_t n;
+        std::memcpy(&n, tetes + 8 * q, sizeof n);
+        for (std::size_t x = 0; x < fin; x += bloc) Bloc::copier(vers + x, termes + x);
+        Bloc::copier(vers + fin, texte);
+        for (std::size_t x = bloc; x < n; x += bloc) Bloc::copier(vers + fin + x, texte + x);
+        vers += fin + n;
+        texte += n;
+    }
+}
+
+struct BlocOrdinaire {
+    static void copier(char* vers, const char* depuis) { std::memcpy(vers, depuis, bloc); }
+};
+
+void copier_lignes_ordinaire(char* vers, const char* termes, std::size_t fin, const char* tetes, const char* texte,
+                             std::uint32_t lignes) {
+    copier_lignes<BlocOrdinaire>(vers, termes, fin, tetes, texte, lignes);
+}
+
+#ifdef TAVERLUNE_AVX
+// With AVX, a block is one 32-byte move instead of two of 16 bytes.
+struct BlocAvx {
+    __attribute__((target("avx"))) static void copier(char* vers, const char* depuis) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(vers),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depuis)));
+    }
+};
+
+__attribute__((target("avx"))) void copier_lignes_avx(char* vers, const char* termes, std::size_t fin,
+                                                      const char* tetes, const char* texte, std::uint32_t lignes) {
+    copier_lignes<BlocAvx>(vers, termes, fin, tetes, texte, lignes);
+}
+
+// The processor has AVX, and the system saves its registers.
+bool avx_utilisable() {
+    unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE) || !(c & bit_AVX)) return false;
+    unsigned bas, haut;
+    __asm__("xgetbv" : "=a"(bas), "=d"(haut) : "c"(0));
+    return (bas & 6) == 6;
+}
+#endif
+
+using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, const char*, std::uint32_t);
+
+// Chosen at the first listing of the run, not at start-up: in a virtual
+// machine, each question to the processor goes through the host.
+CopieDeLignes copie_de_lignes() {
+#ifdef TAVERLUNE_AVX
+    static const CopieDeLignes choix = avx_utilisable() ? copier_lignes_avx : copier_lignes_ordinaire;
+    return choix;
+#else
+    return copier_lignes_ordinaire;
+#endif
+}
+
+// A state of the search whose endings are being remembered.
+struct Enregistrement {
+    bool actif = false;
+    std::size_t profondeur = 0;        // terms taken before the state
+    std::size_t cle = 0;               // its place in the index
+    std::size_t base = 0;              // length of a line's text before its endings
+    std::vector<std::uint32_t> tetes;  // each ending's length and terms
+    std::vector<char> textes;          // the endings' texts, one after the other
+};
+
+// The solutions' lines: the text of the terms taken so far, the lines
+// gathered for the console, the counts and, for the search with the table,
+// the remembered endings.
+class Lignes {
+public:
+    Lignes() {
+        const std::size_t n = static_cast<std::size_t>(ND1);
+        par_termes_.assign(n + 1, 0);
+        if (!affiche_) return;
+        // Each divisor's text in two slots of `bloc` bytes: " || d", then
+        // " || d" and the closing frame; a first term leaves out the " || ".
+        // One slot more, for what is read past the last one.
+        textes_.assign(2 * (n + 2) * bloc, 0);
+        longueurs_.assign(n + 1, 0);
+        for (std::size_t m = 1; m <= n; ++m) {
+            const std::string t = std::string(entre) + std::to_string(Div[static_cast<Integer>(m)]);
+            std::memcpy(&textes_[2 * m * bloc], t.data(), t.size());
+            std::memcpy(&textes_[(2 * m + 1) * bloc], t.data(), t.size());
+            std::memcpy(&textes_[(2 * m + 1) * bloc + t.size()], cadre.data(), cadre.size());
+            longueurs_[m] = t.size();
+        }
+        termes_.assign(cadre.size() + n * (entre.size() + 20) + bloc, 0);
+        std::memcpy(termes_.data(), cadre.data(), cadre.size());
+        sortie_.assign(taille_sortie + 2 * bloc, 0);
+    }
+
+    /// Text length of the terms taken, before any: the opening frame.
+    static std::size_t debut() { return cadre.size(); }
+
+    /// Adds Div[m], the term after `profondeur` others, to the text of the
+    /// terms that ends at `fin`; returns the new end.
+    std::size_t prendre(std::size_t fin, std::size_t m, std::size_t profondeur) {
+        if (!affiche_) return fin;
+        const std::size_t sans = profondeur == 0 ? entre.size() : 0;
+        copier(termes_.data() + fin, &textes_[2 * m * bloc] + sans, longueurs_[m] - sans);
+        return fin + longueurs_[m] - sans;
+    }
+
+    /// A solution: the terms up to `fin`, then Div[m] as its last term.
+    void solution(std::size_t fin, std::size_t m, std::size_t profondeur) {
+        if (!affiche_) return ligne(fin, nullptr, 0, profondeur + 1);
+        const std::size_t sans = profondeur == 0 ? entre.size() : 0;
+        ligne(fin, &textes_[(2 * m + 1) * bloc] + sans, longueurs_[m] + cadre.size() - sans, profondeur + 1);
+    }
+
+    std::uint64_t trouvees() const { return trouvees_; }
+
+    /// The counts into NS, ns, ndif; the lines gathered to the console.
+    void finir() {
+        vider();
+        std::vector<Compte> comptes(par_termes_.size());
+        for (std::size_t m = 0; m < par_termes_.size(); ++m) comptes[m] += par_termes_[m];
+        ajouter_comptes(comptes);
+    }
+
+    // ---- Remembered endings, for the search with the table -----------------------
+
+    /// Room for the states whose units to make are below `unites_max`.
+    void memoriser(u64 unites_max) {
+        const std::size_t n = static_cast<std::size_t>(ND1);
+        largeur_ = n + 1;
+        unites_max_ = std::min<u64>(unites_max, etats_max / largeur_);
+        index_.assign(static_cast<std::size_t>(unites_max_) * largeur_, inconnu);
+        fins_.assign(marge, 0);
+    }
+
+    /// Entering the state (r units to make, from Div[m]) after `profondeur`
+    /// terms whose text ends at `fin`. true when its endings were remembered:
+    /// they are copied, and the state is done.
+    bool entrer(u64 r, std::size_t m, std::size_t profondeur, std::size_t fin) {
+        if (r >= unites_max_) return false;
+        const std::size_t cle = static_cast<std::size_t>(r) * largeur_ + m;
+        const std::uint32_t entree = index_[cle];
+        if (entree >= premier_bloc) {
+            rejouer(entree - premier_bloc, profondeur, fin);
+            return true;
+        }
+        if (entree == inconnu && !enr_.actif && fins_.size() < octets_fins_max) {
+            enr_.actif = true;
+            enr_.profondeur = profondeur;
+            enr_.cle = cle;
+            enr_.base = fin;
+            enr_.tetes.clear();
+            enr_.textes.clear();
+        }
+        return false;
+    }
+
+    /// Leaving the state entered after `profondeur` terms: when its endings
+    /// were being remembered, they are all known, and make its block: the
+    /// number of lines, of bytes of text and of distinct numbers of terms;
+    /// each number of terms with its number of lines; each line's length and
+    /// terms; the texts.
+    void sortir(std::size_t profondeur) {
+        if (!enr_.actif || enr_.profondeur != profondeur) return;
+        enr_.actif = false;
+        const std::vector<std::uint32_t>& tetes = enr_.tetes;
+        std::vector<std::uint32_t> entete = {static_cast<std::uint32_t>(tetes.size() / 2),
+                                             static_cast<std::uint32_t>(enr_.textes.size()), 0};
+        for (std::size_t q = 1; q < tetes.size(); q += 2) {
+            std::size_t x = 3;
+            while (x < entete.size() && entete[x] != tetes[q]) x += 2;
+            if (x == entete.size()) entete.insert(entete.end(), {tetes[q], 0});
+            ++entete[x + 1];
+        }
+        entete[2] = static_cast<std::uint32_t>((entete.size() - 3) / 2);
+        const std::size_t debut = fins_.size() - marge;
+        fins_.resize(fins_.size() + 4 * (entete.size() + tetes.size()) + enr_.textes.size());
+        char* vers = &fins_[debut];
+        std::memcpy(vers, entete.data(), 4 * entete.size());
+        vers += 4 * entete.size();
+        std::memcpy(vers, tetes.data(), 4 * tetes.size());
+        vers += 4 * tetes.size();
+        if (!enr_.textes.empty()) std::memcpy(vers, enr_.textes.data(), enr_.textes.size());  // none when counting
+        index_[enr_.cle] = static_cast<std::uint32_t>(debut) + premier_bloc;
+    }
+
+private:
+    static constexpr std::size_t taille_sortie = std::size_t{1} << 16;
+    // A state remembers at most this many endings, and all of them together
+    // at most this many bytes; at most so many states are indexed.
+    static constexpr std::uint32_t lignes_max = 64;
+    static constexpr std::size_t octets_fins_max = std::size_t{1} << 24;
+    static constexpr std::size_t etats_max = std::size_t{1} << 20;
+    // Index entries: the endings are unknown, too many, or in a block.
+    static constexpr std::uint32_t inconnu = 0;
+    static constexpr std::uint32_t trop = 1;
+    static constexpr std::uint32_t premier_bloc = 2;
+    // Room after the texts: an ending is copied two blocks at a time.
+    static constexpr std::size_t marge = 2 * bloc;
+
+    // A line: the terms up to `fin`, then `queue` (n bytes, readable a block
+    // further); `termes` terms in all.
+    void ligne(std::size_t fin, const char* queue, std::size_t n, std::size_t termes) {
+        ++par_termes_[termes];
+        ++trouvees_;
+        const std::size_t longueur = affiche_ ? fin + n : 0;
+        const char* texte = nullptr;  // the whole line, when it is in one piece
+        if (affiche_) {
+            if (plein_ + longueur > taille_sortie) vider();
+            if (longueur <= taille_sortie) {
+                char* vers = sortie_.data() + plein_;
+                copier(vers, termes_.data(), fin);
+                copier(vers + fin, queue, n);
+                plein_ += longueur;
+                texte = vers;
+            } else {  // longer than the buffer: straight to the console
+                ecrire(std::string_view(termes_.data(), fin));
+                ecrire(std::string_view(queue, n));
+            }
+            if (au_terminal_) vider();
+        }
+        if (!enr_.actif) return;
+        if (enr_.tetes.size() == 2 * lignes_max || (affiche_ && texte == nullptr) ||
+            fins_.size() + enr_.textes.size() >= octets_fins_max) {
+            index_[enr_.cle] = trop;
+            enr_.actif = false;
+            return;
+        }
+        const std::size_t n_fin = affiche_ ? longueur - enr_.base : 0;
+        enr_.tetes.push_back(static_cast<std::uint32_t>(n_fin));
+        enr_.tetes.push_back(static_cast<std::uint32_t>(termes - enr_.profondeur));
+        if (affiche_) enr_.textes.insert(enr_.textes.end(), texte + enr_.base, texte + longueur);
+    }
+
+    // Copies the endings of the block at `debut` after the terms up to `fin`.
+    void rejouer(std::size_t debut, std::size_t profondeur, std::size_t fin) {
+        const char* b = &fins_[debut];
+        std::uint32_t entete[3];  // lines, bytes of text, distinct numbers of terms
+        std::memcpy(entete, b, sizeof entete);
+        const char* par_nombre = b + sizeof entete;
+        const char* tetes = par_nombre + 8 * entete[2];
+        const char* texte = tetes + 8 * entete[0];
+        const std::size_t longueur = affiche_ ? entete[0] * fin + entete[1] : 0;
+        if (plein_ + longueur > taille_sortie) vider();
+        if (enr_.actif || au_terminal_ || longueur > taille_sortie) {
+            for (std::uint32_t q = 0; q < entete[0]; ++q) {  // line by line
+                std::uint32_t tete[2];
+                std::memcpy(tete, tetes + 8 * q, sizeof tete);
+                ligne(fin, texte, tete[0], profondeur + tete[1]);
+                texte += tete[0];
+            }
+            return;
+        }
+        for (std::uint32_t x = 0; x < entete[2]; ++x) {
+            std::uint32_t nombre[2];  // terms, lines
+            std::memcpy(nombre, par_nombre + 8 * x, sizeof nombre);
+            par_termes_[profondeur + nombre[0]] += nombre[1];
+        }
+        trouvees_ += entete[0];
+        if (!affiche_) return;
+        copie_(sortie_.data() + plein_, termes_.data(), fin, tetes, texte, entete[0]);
+        plein_ += longueur;
+    }
+
+    void vider() {
+        if (plein_ > 0) ecrire(std::string_view(sortie_.data(), plein_));
+        plein_ = 0;
+        if (au_terminal_) vider_sortie();
+    }
+
+    const bool affiche_ = Sol == 1;
+    // On a terminal each solution shows as soon as it is found.
+    const bool au_terminal_ = Sol == 1 && sortie_est_un_terminal();
+    const CopieDeLignes copie_ = copie_de_lignes();
+    std::vector<char> textes_;            // the divisors' two texts
+    std::vector<std::size_t> longueurs_;  // length of " || d"
+    std::vector<char> termes_;            // the frame and the terms taken
+    std::vector<char> sortie_;            // lines for the console
+    std::size_t plein_ = 0;
+    std::vector<std::uint64_t> par_termes_;  // solutions by number of terms
+    std::uint64_t trouvees_ = 0;
+
+    std::size_t largeur_ = 0;
+    u64 unites_max_ = 0;
+    std::vector<std::uint32_t> index_;  // units x largeur_ + first divisor
+    std::vector<char> fins_;            // the blocks, one after the other, then `marge` bytes
+    Enregistrement enr_;
+};
+
+// The share of the walk covered, for the progress line: the walk counts
+// pattern values down, and the value of a branch, in units of 2^ND1, is the
+// sum of 2^-m over its divisors Div[m]. Computed only when shown.
+template <class Indices>
+double part(const Indices& pris, std::size_t profondeur, std::size_t m) {
+    auto puissance = [](std::size_t x) { return std::ldexp(1.0, -static_cast<int>(std::min<std::size_t>(x, 2000))); };
+    double valeur = puissance(m);
+    for (std::size_t q = 0; q < profondeur; ++q) valeur += puissance(pris[q]);
+    return 1.0 - valeur;
+}
+
+// The search with the table: in each state, r units of group g to make from
+// Div[m] on, where the divisors from Div[m] on can make them.
+void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
+    const Decoupage& d = table.decoupage();
+    const std::size_t n = static_cast<std::size_t>(ND1);
+    constexpr std::size_t aucun = static_cast<std::size_t>(-1);
+
+    // Each divisor in units of its group, and the row of what the divisors
+    // after it in its group can make.
+    std::vector<u64> valeur(n + 1, 0);
+    std::vector<const u64*> apres(n + 1, nullptr);
+    // After a group is made, the next one that has a digit to make.
+    std::vector<std::size_t> groupe_suivant(d.groupes.size(), aucun);
+    std::size_t premier = aucun;
+    u64 unites_max = 0;
+    for (std::size_t g = d.groupes.size(); g-- > 0;) {
+        const Groupe& G = d.groupes[g];
+        for (std::size_t m = G.debut; m <= G.fin; ++m) {
+            valeur[m] = static_cast<u64>(Div[static_cast<Integer>(m)] / G.unite);
+            apres[m] = table.ligne(g, m + 1);
+        }
+        if (G.chiffre == 0) continue;
+        // A digit that its group cannot make: no solution.
+        if (G.chiffre > G.plafond ||
+            !SommesAtteignables::contient(table.ligne(g, G.debut), static_cast<u64>(G.chiffre)))
+            return;
+        groupe_suivant[g] = premier;
+        premier = g;
+        unites_max = std::max(unites_max, static_cast<u64>(G.chiffre) + 1);
+    }
+    if (premier == aucun) return;
+
+    Lignes lignes;
+    lignes.memoriser(unites_max);
+    struct Etage {
+        std::size_t m;  // the divisor taken
+        u64 r;          // the units to make before it
+        std::size_t g;
+        std::size_t fin;  // end of the terms' text before it
+    };
+    std::vector<Etage> pile(n + 1);
+    std::vector<std::size_t> pris(n + 1);  // the divisors taken, for the progress line
+
+    std::size_t p = 0;  // terms taken
+    std::size_t g = premier;
+    std::size_t m = d.groupes[g].debut;
+    u64 r = static_cast<u64>(d.groupes[g].chiffre);
+    std::size_t fin = Lignes::debut();
+    for (;;) {
+        // Down from the state (r, m), as far as it goes.
+        for (;;) {
+            avancement.pas([&] { return part(pris, p, m); }, lignes.trouvees());
+            const u64 v = valeur[m];
+            u64 r_fils;
+            std::size_t g_fils, m_fils;
+            if (v == r) {  // Div[m] makes the group
+                g_fils = groupe_suivant[g];
+                if (g_fils == aucun) {
+                    lignes.solution(fin, m, p);
+                    break;
+                }
+                r_fils = static_cast<u64>(d.groupes[g_fils].chiffre);
+                m_fils = d.groupes[g_fils].debut;
+            } else if (SommesAtteignables::contient(apres[m], r - v)) {
+                g_fils = g;
+                r_fils = r - v;
+                m_fils = m + 1;
+            } else {
+                ++m;  // the divisors after Div[m] make r without it
+                continue;
+            }
+            pile[p] = {m, r, g, fin};
+            pris[p] = m;
+            fin = lignes.prendre(fin, m, p);
+            ++p;
+            g = g_fils;
+            r = r_fils;
+            m = m_fils;
+            if (lignes.entrer(r, m, p, fin)) break;
+        }
+        // Up while the state is done: then the next divisor in the one above,
+        // if the divisors after it can still make what it has to.
+        for (;;) {
+            lignes.sortir(p);
+            if (p == 0) return lignes.finir();
+            --p;
+            m = pile[p].m;
+            r = pile[p].r;
+            g = pile[p].g;
+            fin = pile[p].fin;
+            if (valeur[m] != r && SommesAtteignables::contient(apres[m], r)) break;
+        }
+        ++m;
+    }
+}
+
+// The search without the table, between the two bounds.
+void lister_sans_table(Avancement& avancement) {
     const std::size_t n = static_cast<std::size_t>(ND1);
     const Somme cible = SN;
-
     // reste_total[m] = Div[m] + ... + Div[n]; reste_total[n + 1] = 0.
     std::vector<Somme> reste_total(n + 2, 0);
     for (std::size_t m = n; m >= 1; --m) reste_total[m] = reste_total[m + 1] + Div[static_cast<Integer>(m)];
 
-    // Decimal texts of the divisors, made once, so that printing is copying.
-    std::vector<std::string> textes;
-    if (Sol == 1) {
-        textes.resize(n + 1);
-        for (std::size_t m = 1; m <= n; ++m) textes[m] = std::to_string(Div[static_cast<Integer>(m)]);
-    }
-    // The terms taken so far, " || " between them; ligne_fin[p] = its length
-    // at depth p.
-    std::string ligne;
-    std::vector<std::size_t> ligne_fin(n + 2, 0);
-
-    std::vector<std::uint64_t> par_termes(n + 1, 0);
-    std::uint64_t trouvees = 0;
-    // On a terminal each solution shows as soon as it is found.
-    const bool au_terminal = Sol == 1 && sortie_est_un_terminal();
+    Lignes lignes;
     std::vector<std::size_t> choisi(n + 1, 0);   // index taken at each depth
     std::vector<std::size_t> suivant(n + 2, 0);  // next index to try at each depth
     std::vector<Somme> somme(n + 2, 0);          // sum of the indices taken
-
-    // The share of the walk covered: the walk counts pattern values down, and
-    // the value of the current branch, in units of 2^n, is the sum of 2^-m
-    // over its divisors.
-    std::vector<double> valeur(n + 2, 0.0);
-    auto part = [&](std::size_t p, std::size_t m) {
-        return 1.0 - (valeur[p] + std::ldexp(1.0, -static_cast<int>(std::min<std::size_t>(m, 2000))));
-    };
+    std::vector<std::size_t> fin(n + 2, 0);      // end of the terms' text at each depth
+    fin[0] = Lignes::debut();
 
     std::size_t p = 0;
     suivant[0] = 1;
     for (;;) {
         const std::size_t m = suivant[p];
         const Somme s = somme[p];
-        avancement.pas([&] { return part(p, m); }, trouvees);
-        bool vivant = m <= n && s + reste_total[m] >= cible;
-        const Somme avec = vivant ? s + Div[static_cast<Integer>(m)] : 0;
-        if (vivant && avec > cible) vivant = false;
-        if (vivant && sommes != nullptr && !sommes->atteignable(m, cible - s)) vivant = false;
-        if (vivant && avec == cible) {
+        avancement.pas([&] { return part(choisi, p, m); }, lignes.trouvees());
+        const bool vivant = m <= n && s + reste_total[m] >= cible && s + Div[static_cast<Integer>(m)] <= cible;
+        if (vivant && s + Div[static_cast<Integer>(m)] == cible) {
             // A solution; any larger divisor at this depth would overshoot.
-            ++par_termes[p + 1];
-            ++trouvees;
-            if (Sol == 1) {
-                ecrire(" \n  \t  ");
-                ecrire(std::string_view(ligne).substr(0, ligne_fin[p]));
-                if (p > 0) ecrire(" || ");
-                ecrire(textes[m]);
-                ecrire(" \n  \t  ");
-                if (au_terminal) vider_sortie();
-            }
-        } else if (vivant && (sommes == nullptr || sommes->atteignable(m + 1, cible - avec))) {
-            choisi[p] = m;
-            if (Sol == 1) {
-                ligne.resize(ligne_fin[p]);
-                if (p > 0) ligne += " || ";
-                ligne += textes[m];
-                ligne_fin[p + 1] = ligne.size();
-            }
-            valeur[p + 1] = valeur[p] + std::ldexp(1.0, -static_cast<int>(std::min<std::size_t>(m, 2000)));
-            ++p;
-            somme[p] = avec;
-            suivant[p] = m + 1;
-            continue;
+            lignes.solution(fin[p], m, p);
         } else if (vivant) {
-            ++suivant[p];  // leaving Div[m] out may still work
+            choisi[p] = m;
+            fin[p + 1] = lignes.prendre(fin[p], m, p);
+            somme[p + 1] = s + Div[static_cast<Integer>(m)];
+            suivant[p + 1] = m + 1;
+            ++p;
             continue;
         }
         // This depth is done: back to the one above, and its next divisor.
@@ -101,7 +500,14 @@ void lister(const SommesAtteignables* sommes, Avancement& avancement) {
         --p;
         ++suivant[p];
     }
-    std::vector<Compte> comptes(par_termes.size());
-    for (std::size_t m = 0; m < par_termes.size(); ++m) comptes[m] += par_termes[m];
-    ajouter_comptes(comptes);
+    lignes.finir();
+}
+
+}  // namespace
+
+void lister(const SommesAtteignables* sommes, Avancement& avancement) {
+    if (sommes != nullptr)
+        lister_par_table(*sommes, avancement);
+    else
+        lister_sans_table(avancement);
 }
