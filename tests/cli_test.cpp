@@ -1,11 +1,10 @@
-// The program's command line, and what it says on standard error: a number
-// that wraps, a write to standard output that fails.
+// The program's command line, and what it says on standard error when a write
+// to standard output fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <fcntl.h>
 #include <fstream>
 
@@ -70,34 +69,6 @@ TEST(CommandLine, AFailedWriteIsSaidWithItsCause) {
         EXPECT_EQ(e.erreurs, "taverlune: write error: " + std::string(std::strerror(c.cause)) + "\n");
     }
     std::remove(fichier.c_str());
-}
-
-TEST(CommandLine, AnAcceptedNumberAbove2To63Minus1IsSaidOnStandardError) {
-    const auto dit = [](const std::string& tape, const std::string& valeur) {
-        return "taverlune: " + tape + " est au-dela de 2^63 - 1 : pris pour " + valeur + "\n";
-    };
-    const Integer plus_petit = std::numeric_limits<Integer>::min();
-    const struct {
-        Echange calcul;
-        std::string prefixe, erreurs;  ///< answers refused first, and standard error
-    } cas[] = {
-        {echange(9223372036854775807, false, 1), "", ""},
-        {echange(plus_petit, false, 1, "9223372036854775808"), "", dit("9223372036854775808", "-9223372036854775808")},
-        {echange(1, false, {}, "18446744073709551617"), "", dit("18446744073709551617", "1")},
-        {echange(-1, false, 1, "+18446744073709551615"), "", dit("+18446744073709551615", "-1")},
-        {echange(12, false, 5, "", "18446744073709551621"), "", dit("18446744073709551621", "5")},
-        // 2^64 is 0, refused for N: nothing is said, the question comes again.
-        {echange(12, false), "18446744073709551616\n", ""},
-    };
-    for (const auto& c : cas) {
-        SCOPED_TRACE(c.calcul.reponses);
-        const Echange s = session({c.calcul});
-        const std::string refus = c.prefixe.empty() ? "" : kN;
-        const Execution e = lancer(programme_taverlune(), c.prefixe + s.reponses, 60.0);
-        verifier_fin_normale(e);
-        EXPECT_TRUE(meme_sortie(e.sortie, presentation() + refus + s.sortie.substr(presentation().size())));
-        EXPECT_EQ(e.erreurs, c.erreurs);
-    }
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 // The stages on the program-wide state, for what the whole program's output
-// cannot show: the prime table, the factorisation and the divisor list with
-// their lists' lengths, the walk's step, the lists left after a calculation,
-// the printing of numbers of every sign and size, and exact counts.
+// cannot show: the prime table, the factorisation, the lists left after a
+// calculation, the printing of numbers of every sign and size, exact counts.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <string>
 #include <vector>
 
@@ -74,54 +71,9 @@ TEST(Factorisation, Table) {
         factoriser(r.n);
         EXPECT_EQ(en_usage(Nfact, nf), r.facteurs);
         EXPECT_EQ(en_usage(Nexpo, nf), r.exposants);
-        EXPECT_EQ(Nfact.size() + Nexpo.size(), 2 * static_cast<std::size_t>(nf) + 2);
         EXPECT_EQ(S, 1);
         EXPECT_EQ(S1, r.s1);
         EXPECT_EQ(np, r.np_apres);
-    }
-}
-
-TEST(DivisorList, AgainstTrialDivisionAndExactAbove2To53) {
-    std::vector<Integer> puissances;  // 3^33 x 5: 67 divisors, some above 2^53
-    for (Integer p = 1, a = 0; a <= 33; ++a, p *= 3) puissances.insert(puissances.end(), {p, p * 5});
-    std::sort(puissances.begin(), puissances.end());
-    puissances.pop_back();
-    for (const Integer n : {1LL, 97LL, 36LL, 720LL, 1024LL, 27795302832777615LL}) {
-        SCOPED_TRACE("N = " + std::to_string(n));
-        factoriser(n);
-        liste_diviseurs();
-        EXPECT_EQ(en_usage(Div, ND1), n < 1000000 ? essai::propres(n) : puissances);
-        // ND1 + 4 elements appended to the start-up lists, nf + 4 to Prod.
-        EXPECT_EQ(Div.size() + Term.size() + Term1.size(), 3 * static_cast<std::size_t>(ND1 + 5));
-        EXPECT_EQ(Prod.size(), static_cast<std::size_t>(nf) + 5);
-    }
-}
-
-TEST(Walk, EachStepCountsDownToTheStopPattern) {
-    // Patterns as values, flag 1 the most significant.
-    const auto motif = [](Liste& l, Integer valeur) {
-        l.assign(static_cast<std::size_t>(ND1) + 5, 0);
-        for (Integer m = 1; m <= ND1; ++m) l[m] = (valeur >> (ND1 - m)) & 1;
-    };
-    const auto valeur = [] {
-        Integer v = 0;
-        for (Integer m = 1; m <= ND1; ++m) v = 2 * v + Term[m];
-        return v;
-    };
-    // 12 with the targets 12, 7, 6; 4 with 2; 70 with 70; no flag set.
-    for (const auto& [nd, depart, arret] :
-         {std::array<Integer, 3>{5, 31, 3}, {5, 30, 1}, {5, 28, 0}, {2, 3, 0}, {7, 127, 15}, {5, 0, 3}}) {
-        ND1 = nd;
-        motif(Term, depart);
-        motif(Term1, arret);
-        Integer pas = 0;
-        for (K = 1; K == 1; ++pas) {
-            const Integer avant = valeur();
-            A = suiv3();
-            ASSERT_EQ(valeur(), std::max<Integer>(0, avant - 1));
-            ASSERT_EQ(K, avant == 0 || valeur() == arret ? 0 : 1);
-        }
-        EXPECT_EQ(pas, depart == 0 ? 1 : depart - arret) << depart;
     }
 }
 
