@@ -1,22 +1,20 @@
+// Runs the built program as a user would (see process.h).
 #include "support/process.h"
 
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
-#include <poll.h>
-#include <spawn.h>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -29,34 +27,32 @@ void fermer(int& fd) {
     fd = -1;
 }
 
-void exiger(bool ok, const char* quoi) {
-    if (!ok) throw std::runtime_error(std::string(quoi) + ": " + std::strerror(errno));
+int exiger(int fd, const std::string& quoi) {
+    if (fd < 0) throw std::runtime_error(quoi + ": " + std::strerror(errno));
+    return fd;
 }
 
-/// A pseudo-terminal without echo or output processing, so that what the
-/// program writes comes through unchanged. Returns the master; `esclave` is the
+/// A pseudo-terminal without echo or output processing: what the program
+/// writes comes through unchanged. Returns the master; `esclave` is the
 /// program's side.
 int ouvrir_terminal(int& esclave) {
-    const int maitre = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char nom[128] = {};
-    exiger(maitre >= 0 && ::grantpt(maitre) == 0 && ::unlockpt(maitre) == 0 &&
-               ::ptsname_r(maitre, nom, sizeof nom) == 0,
-           "pseudo-terminal");
-    esclave = ::open(nom, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int maitre = exiger(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC), "pseudo-terminal");
+    ::grantpt(maitre);
+    ::unlockpt(maitre);
+    esclave = exiger(::open(::ptsname(maitre), O_RDWR | O_NOCTTY | O_CLOEXEC), "pseudo-terminal");
     termios modes{};
-    exiger(esclave >= 0 && ::tcgetattr(esclave, &modes) == 0, nom);
+    ::tcgetattr(esclave, &modes);
     modes.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
     modes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     ::tcsetattr(esclave, TCSANOW, &modes);
     return maitre;
 }
 
-/// The program's peak resident size so far, from /proc (its own, since exec).
+/// The program's peak resident size so far (its own, since exec).
 long vmhwm_ko(pid_t pid) {
     std::ifstream f("/proc/" + std::to_string(pid) + "/status");
-    std::string ligne;
-    while (std::getline(f, ligne))
-        if (ligne.rfind("VmHWM:", 0) == 0) return std::strtol(ligne.c_str() + 6, nullptr, 10);
+    for (std::string ligne; std::getline(f, ligne);)
+        if (ligne.starts_with("VmHWM:")) return std::stol(ligne.substr(6));
     return -1;
 }
 
@@ -68,45 +64,23 @@ std::string programme_reference() { return TAVERLUNE_REFERENCE_BINARY; }
 Execution executer(const Lancement& l) {
     std::signal(SIGPIPE, SIG_IGN);  // our own writes to a program that has ended
     const Flux* flux[3] = {&l.entree, &l.sortie, &l.erreurs};
-    int enfant[3] = {-1, -1, -1};  // the program's ends
-    int nous[3] = {-1, -1, -1};    // ours: its answers, its output, its errors
+    int enfant[3] = {-1, -1, -1}, nous[3] = {-1, -1, -1};  // the program's ends, ours
     int maitre = -1, esclave = -1;
     for (int k = 0; k < 3; ++k) {
-        switch (flux[k]->sorte) {
-        case Flux::tube: {
+        if (flux[k]->sorte == Flux::tube) {
             int p[2];
-            exiger(::pipe2(p, O_CLOEXEC) == 0, "pipe");
-            enfant[k] = k == 0 ? p[0] : p[1];
-            nous[k] = k == 0 ? p[1] : p[0];
-            break;
-        }
-        case Flux::fichier:
-            if (flux[k]->chemin != nullptr) {
-                enfant[k] = ::open(flux[k]->chemin, flux[k]->mode | O_CLOEXEC);
-                exiger(enfant[k] >= 0, flux[k]->chemin);
-            } else {
-                char nom[] = "/tmp/taverlune-entree-XXXXXX";
-                enfant[k] = ::mkostemp(nom, O_CLOEXEC);
-                exiger(enfant[k] >= 0, "mkostemp");
-                ::unlink(nom);
-                for (const Etape& e : l.etapes)
-                    exiger(::write(enfant[k], e.texte.data(), e.texte.size()) ==
-                               static_cast<ssize_t>(e.texte.size()),
-                           "write");
-                ::lseek(enfant[k], 0, SEEK_SET);
-            }
-            break;
-        case Flux::terminal:
+            exiger(::pipe2(p, O_CLOEXEC), "pipe");
+            enfant[k] = p[k == 0 ? 0 : 1];
+            nous[k] = p[k == 0 ? 1 : 0];
+        } else if (flux[k]->sorte == Flux::fichier) {
+            enfant[k] = exiger(::open(flux[k]->chemin, flux[k]->mode | O_CLOEXEC), flux[k]->chemin);
+        } else if (flux[k]->sorte == Flux::terminal) {
             if (maitre < 0) maitre = ouvrir_terminal(esclave);
             enfant[k] = esclave;
-            // Output comes from the master once: through stdout if it is there.
+            // The terminal's output is read once: as standard output if it is there.
             if (k != 2 || flux[1]->sorte != Flux::terminal) nous[k] = ::fcntl(maitre, F_DUPFD_CLOEXEC, 0);
-            break;
-        case Flux::ferme:
-            break;
         }
     }
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (int k = 0; k < 3; ++k) {
@@ -129,8 +103,8 @@ Execution executer(const Lancement& l) {
     const int err = posix_spawn(&pid, l.programme.c_str(), &actions, &attributs, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributs);
-    for (int k = 0; k < 3; ++k)
-        if (enfant[k] != esclave) fermer(enfant[k]);
+    for (int& fd : enfant)
+        if (fd != esclave) fermer(fd);
     fermer(esclave);
     fermer(maitre);
     if (err != 0) throw std::runtime_error("posix_spawn " + l.programme);
@@ -139,17 +113,13 @@ Execution executer(const Lancement& l) {
 
     Execution r;
     const auto debut = std::chrono::steady_clock::now();
-    const auto ecoule = [&] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-    };
+    const auto ecoule = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count(); };
     std::size_t etape = 0, ecrit = 0;
     char tampon[1 << 16];
-    // Reads what stream k (1 or 2) holds; false when nothing came.
-    const auto lire = [&](int k) {
+    const auto lire = [&](int k) {  // what stream k (1 or 2) holds; false when nothing came
         std::string& vers = k == 1 ? r.sortie : r.erreurs;
         std::size_t max = k == 1 && l.octets_par_seconde > 0 ? 4096 : sizeof tampon;
-        if (k == 1 && l.fermer_sortie_apres != std::string::npos)
-            max = std::min(max, l.fermer_sortie_apres - r.sortie.size());
+        if (k == 1) max = std::min(max, l.fermer_sortie_apres - r.sortie.size());
         const ssize_t n = max == 0 ? 0 : ::read(nous[k], tampon, max);
         if (n > 0) {
             vers.append(tampon, static_cast<std::size_t>(n));
@@ -160,39 +130,27 @@ Execution executer(const Lancement& l) {
         fermer(nous[k]);  // end of file, or EIO from a terminal whose other side is gone
         return false;
     };
-    const auto due = [&] {
-        return nous[0] >= 0 && etape < l.etapes.size() && r.sortie.size() >= l.etapes[etape].apres;
-    };
-
+    const auto due = [&] { return nous[0] >= 0 && etape < l.etapes.size() && r.sortie.size() >= l.etapes[etape].apres; };
     int etat = 0;
     for (;;) {
-        while (due()) {  // the answers due once the output has reached their mark
+        for (; due(); ++etape, ecrit = 0) {  // the answers due once the output has reached their mark
             const Etape& e = l.etapes[etape];
             if (e.mesurer && r.pic_ko < 0) r.pic_ko = vmhwm_ko(pid);
-            if (ecrit < e.texte.size()) {
-                const ssize_t w = ::write(nous[0], e.texte.data() + ecrit, e.texte.size() - ecrit);
-                if (w < 0 && errno != EAGAIN && errno != EINTR) fermer(nous[0]);
-                if (w > 0) ecrit += static_cast<std::size_t>(w);
-                if (ecrit < e.texte.size()) break;
-            }
-            ++etape;
-            ecrit = 0;
+            const ssize_t w = ecrit < e.texte.size() ? ::write(nous[0], e.texte.data() + ecrit, e.texte.size() - ecrit) : 0;
+            if (w < 0 && errno != EAGAIN && errno != EINTR) fermer(nous[0]);
+            ecrit += w > 0 ? static_cast<std::size_t>(w) : 0;
+            if (ecrit < e.texte.size()) break;
         }
         if (etape == l.etapes.size() && !l.garder_entree && l.entree.sorte == Flux::tube) fermer(nous[0]);
-
         pollfd fds[3];
         nfds_t nfds = 0;
-        const bool freine =
-            l.octets_par_seconde > 0 && static_cast<double>(r.sortie.size()) > l.octets_par_seconde * ecoule();
+        const bool freine = l.octets_par_seconde > 0 && r.sortie.size() > l.octets_par_seconde * ecoule();
         if (nous[1] >= 0 && !freine) fds[nfds++] = {nous[1], POLLIN, 0};
         if (nous[2] >= 0) fds[nfds++] = {nous[2], POLLIN, 0};
         if (due()) fds[nfds++] = {nous[0], POLLOUT, 0};
         ::poll(fds, nfds, nfds == 0 ? 1 : freine ? 2 : 20);
-        for (nfds_t q = 0; q < nfds; ++q) {
-            if (fds[q].revents == 0 || fds[q].events != POLLIN) continue;
-            lire(fds[q].fd == nous[1] ? 1 : 2);
-        }
-
+        for (nfds_t q = 0; q < nfds; ++q)
+            if (fds[q].revents != 0 && fds[q].events == POLLIN) lire(fds[q].fd == nous[1] ? 1 : 2);
         if (::waitpid(pid, &etat, WNOHANG) == pid) {
             for (const int k : {1, 2})  // what is left in the pipes or the terminal
                 while (nous[k] >= 0 && lire(k)) {}
@@ -239,8 +197,8 @@ void verifier(const std::string& reponses, const std::string& attendu) {
 
 std::string visible(const std::string& mot) {
     std::string texte;
-    char hex[8];
     for (const unsigned char u : mot) {
+        char hex[8];
         std::snprintf(hex, sizeof hex, "\\x%02x", u);
         texte += u >= 0x20 && u < 0x7f ? std::string(1, static_cast<char>(u)) : std::string(hex);
     }

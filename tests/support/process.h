@@ -1,6 +1,6 @@
 // Runs the built program as a user would: its answers written into a pipe (or
-// a terminal, or a file), piece by piece as its questions come out if need be,
-// its standard output and error collected whole.
+// a terminal), piece by piece as its questions come out if need be, its
+// standard output and error collected whole.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,8 +19,7 @@ std::string programme_reference();
 struct Flux {
     enum Sorte {
         tube,      ///< a pipe to or from the test
-        fichier,   ///< `chemin` opened with `mode`; with no path, standard input
-                   ///< is a regular file holding every answer
+        fichier,   ///< `chemin` opened with `mode`
         terminal,  ///< the run's one pseudo-terminal (no echo, no output processing)
         ferme,     ///< closed
     } sorte = tube;
@@ -28,11 +27,12 @@ struct Flux {
     int mode = 0;
 };
 
-/// A piece of the answers, written once standard output holds at least `apres` bytes.
+/// A piece of the answers, written once standard output holds `apres` bytes;
+/// `mesurer`: the program's peak memory is read first (it is then waiting).
 struct Etape {
     std::size_t apres = 0;
     std::string texte;
-    bool mesurer = false;  ///< read the program's peak memory first (it is then waiting)
+    bool mesurer = false;
 };
 
 struct Lancement {
@@ -48,13 +48,12 @@ struct Lancement {
 };
 
 struct Execution {
-    std::string sortie;   ///< everything read from standard output (or the terminal)
-    std::string erreurs;  ///< everything read from standard error
-    int statut = -1;      ///< exit status, or -1 when ended by a signal
-    int signal = 0;       ///< the signal that ended it, or 0
-    bool delai_depasse = false;  ///< killed because it ran past the time limit
-    long pic_ko = -1;     ///< its peak resident size (VmHWM) at the step marked `mesurer`
-    double secondes = 0;  ///< wall time of the run
+    std::string sortie, erreurs;  ///< all read from standard output (or the terminal) and error
+    int statut = -1;              ///< exit status, or -1 when ended by a signal
+    int signal = 0;               ///< the signal that ended it, or 0
+    bool delai_depasse = false;   ///< killed because it ran past the time limit
+    long pic_ko = -1;             ///< its peak resident size (VmHWM) at the step marked `mesurer`
+    double secondes = 0;          ///< wall time of the run
 };
 
 Execution executer(const Lancement& l);
