@@ -54,11 +54,11 @@ TEST(HugeInput, WordsOfAMebibyteAndRunsOfRefusals) {
         {"1" + std::string(196, '0') + "13\0"s + std::string(mio, '5') + " 0 0 0\n", kN + treize},
         {"1" + std::string(197, '0') + "13\0"s + std::string(mio, '5') + " 13 0 0 0\n", kN + kN + treize},
         {std::string(mio, '1'), kN + kN},
-        {"13 " + repete("2 ", fois) + "0 0 0\n", kN + repete(kQuestionToutes, fois) + treize},
+        {"13 " + repete("2 ", fois) + "0 0 0\n", kN + repete(kToutes, fois) + treize},
         {"12 0 1 " + repete("12\n", fois) + "1 0\n",
-         kN + kToutes + kAutre + repete(kQuestionS, fois + 1) + calcul_attendu(12, propres(12), false, 1) + kNouveau},
-        {"13 0 0 " + repete("oui\n", fois) + "0\n", kN + treize + repete(kQuestionNouveau, fois)},
-        {repete("\0\n"s, fois) + "13 0 0 0\n", repete(kQuestionN, fois + 1) + treize},
+         kN + kToutes + kAutre + repete(kS, fois + 1) + calcul_attendu(12, propres(12), false, 1) + kNouveau},
+        {"13 0 0 " + repete("oui\n", fois) + "0\n", kN + treize + repete(kNouveau, fois)},
+        {repete("\0\n"s, fois) + "13 0 0 0\n", repete(kN, fois + 1) + treize},
     };
     for (const auto& [tape, attendu] : rows) {
         SCOPED_TRACE("typed: '" + visible(tape) + "'");
@@ -78,7 +78,7 @@ TEST(LongSessions, MemoryStaysFlatWhateverWasAnsweredBefore) {
         for (std::size_t c = 0; c < calculs; ++c) suite.push_back(sortes[c % sortes.size()]);
         const Echange s = session(suite);
         const std::string avant = repete("x\n", refus) + s.reponses.substr(0, s.reponses.size() - 2);
-        const std::string attendu = presentation() + repete(kQuestionN, refus) + s.sortie.substr(presentation().size());
+        const std::string attendu = presentation() + repete(kN, refus) + s.sortie.substr(presentation().size());
         const Execution e = executer({.etapes = {{0, avant}, {attendu.size(), "0\n", true}}});
         verifier_fin_normale(e);
         EXPECT_TRUE(meme_sortie(e.sortie, attendu));

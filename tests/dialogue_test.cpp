@@ -55,7 +55,7 @@ TEST(IntegerAnswer, Table) {
         SCOPED_TRACE("answer to the question on N: '" + visible(tape) + "'");
         const Echange s = suite(valeur == 0 ? 7 : valeur);
         verifier(tape + "\n" + (valeur == 0 ? "7\n" : "") + s.reponses,
-                 presentation() + repete(kQuestionN, valeur == 0 ? 2 : 1) + s.sortie);
+                 presentation() + repete(kN, valeur == 0 ? 2 : 1) + s.sortie);
     }
 }
 
@@ -76,9 +76,9 @@ TEST(YesNoAnswer, AtThePrintingQuestionAndTheNewCalculationQuestion) {
         const bool refuse = row.valeur < 0;
         const Echange douze = echange(12, row.valeur == 1);
         verifier("12\n" + row.tape + "\n" + (refuse ? "0\n" : "") + "0\n0\n",
-                 presentation() + kN + repete(kQuestionToutes, refuse ? 2 : 1) + douze.sortie.substr(kToutes.size()));
+                 presentation() + kN + repete(kToutes, refuse ? 2 : 1) + douze.sortie.substr(kToutes.size()));
         std::string reponses = treize.reponses + row.tape + "\n" + (refuse ? "0\n" : "");
-        std::string attendu = presentation() + kN + treize.sortie + repete(kQuestionNouveau, refuse ? 1 : 0);
+        std::string attendu = presentation() + kN + treize.sortie + repete(kNouveau, refuse ? 1 : 0);
         if (row.valeur == 1) {
             reponses += un.reponses + "0\n";
             attendu += kN + un.sortie;
@@ -135,7 +135,7 @@ TEST(Words, AreTakenInTurnWhateverTheSeparators) {
 TEST(QuestionS, IsAskedAgainWhileTheValueEqualsN) {
     // N = 12, the answers to the question on S, the last being 1.
     const auto s_un = [](const std::string& tape, std::size_t questions) {
-        return std::pair{"12 0 1\n" + tape + "\n0\n", kN + kToutes + kAutre + repete(kQuestionS, questions) +
+        return std::pair{"12 0 1\n" + tape + "\n0\n", kN + kToutes + kAutre + repete(kS, questions) +
                                                         calcul_attendu(12, propres(12), false, 1) + kNouveau};
     };
     verifier_lignes({s_un("1", 1), s_un("12 1", 2), s_un("12\n12\n+12\n1", 4), s_un("0 -1 x 12 +1", 5)});

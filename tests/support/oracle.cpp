@@ -33,35 +33,6 @@ constexpr std::array<std::string_view, 17> kPresentation = {
     " \n \t  Ceci meme avec des nombres de diviseurs tres importants. ",
 };
 
-constexpr std::string_view kEnteteSolutions = " \n \n \t Les sommes recherchees ont pour termes : \n ";
-
-std::string diviseurs(const std::string& n, std::size_t compte, const std::string& cible,
-                      const std::vector<std::string>& liste, bool n_liste, const std::string& somme) {
-    std::string texte = "\n \n \t Le nombre  " + n + " a  " + std::to_string(compte) +
-                        "  diviseurs inferieurs ou egaux a  " + cible;
-    texte += "\n \n \t Ce sont :";
-    texte += "  ";
-    for (const std::string& d : liste) texte += d + " , ";
-    if (n_liste) texte += n + ".";
-    return texte + "\n \n \t  Leur somme (a l'exeption de lui meme) est :   " + somme;
-}
-
-std::string aucune_solution(const std::string& somme) {
-    return "\n \n \t  Il n'y a aucune solution. \n \n \t  la somme devrait-etre inferieure ou egale a :  " + somme;
-}
-
-std::string tous_conviennent(bool autre_cible, const std::string& cible) {
-    std::string texte = " \n \n \t  La somme de tous les diviseurs propres de N inferieurs ";
-    if (autre_cible) texte += " ou egaux ";
-    return texte + " a  " + cible + "  convient. \n ";
-}
-
-std::string solution(const std::vector<Integer>& termes) {
-    std::string texte = " \n  \t  ";
-    for (std::size_t k = 0; k < termes.size(); ++k)
-        texte += (k == 0 ? "" : " || ") + std::to_string(termes[k]);
-    return texte + " \n  \t  ";
-}
 
 std::string decimal(Somme v) {  // v >= 0: a sum of divisors
     std::string chiffres;
@@ -71,33 +42,34 @@ std::string decimal(Somme v) {  // v >= 0: a sum of divisors
 
 }  // namespace
 
-const std::string kN(kQuestionN), kToutes(kQuestionToutes), kAutre(kQuestionAutreS), kS(kQuestionS),
-    kNouveau(kQuestionNouveau);
+// The questions: 22, 71, 100, 47 and 45 characters.
+const std::string kN = "\n \n \n \t Valeur de N ? ",
+                  kToutes = "\n \n \t Voulez-vous afficher toutes les solutions  ?  Oui[1] / Non [0] : ",
+                  kAutre = "\n \n \t Voulez-vous trouver les solutions pour une somme  S   differente de  N  ?  "
+                           "Oui[1] / Non [0] : ",
+                  kS = "\n \n \t Quelle est la valeur de cette somme  S ? ",
+                  kNouveau = " \n \n \t Nouveau calcul , Oui[1] / Non[0] ? :  ";
 
 std::string presentation() {
-    std::string texte;
-    for (std::string_view piece : kPresentation) texte += piece;
-    return texte;
+    std::string r;
+    for (const std::string_view piece : kPresentation) r += piece;
+    return r;
 }
 
-std::string repete(std::string_view texte, std::size_t fois) {
+std::string repete(const std::string& texte, std::size_t fois) {
     std::string r;
-    r.reserve(texte.size() * fois);
     for (std::size_t k = 0; k < fois; ++k) r += texte;
     return r;
 }
 
 std::string bilan(const std::string& ns, const std::string& cible) {
-    std::string texte = "\n \n \t Il y a  " + ns + " sommes egales a  " + cible;
-    if (ns != "0") texte += " \n \n \t  Elles se repartissent comme suit : \n ";
-    return texte;
+    return "\n \n \t Il y a  " + ns + " sommes egales a  " + cible +
+           (ns != "0" ? " \n \n \t  Elles se repartissent comme suit : \n " : "");
 }
 
 std::string repartition(const std::string& nombre, std::size_t termes) {
     return " \n \t  " + nombre + "   sommes  de  " + std::to_string(termes) + "   termes.";
 }
-
-// ---- Oracles ---------------------------------------------------------------------
 
 std::vector<Integer> propres(Integer n) {
     if (n < 1) return {1};
@@ -105,15 +77,11 @@ std::vector<Integer> propres(Integer n) {
     if (n < 1000000) {
         for (Integer m = 2; m <= n; ++m)
             if (n % m == 0) d.push_back(m);
-    } else {
-        // Every product of the prime powers (facteurs_premiers is itself checked
-        // against trial division).
+    } else {  // every product of the prime powers (the factoriser is tested against trial division)
         const std::vector<std::uint64_t> f = facteurs_premiers(static_cast<std::uint64_t>(n));
         for (std::size_t x = 0, avant = 1; x < f.size(); ++x) {
             if (x == 0 || f[x] != f[x - 1]) avant = d.size();
-            const std::size_t debut = d.size() - avant;
-            for (std::size_t y = debut; y < debut + avant; ++y)
-                d.push_back(d[y] * static_cast<Integer>(f[x]));
+            for (std::size_t y = d.size() - avant, fin = d.size(); y < fin; ++y) d.push_back(d[y] * static_cast<Integer>(f[x]));
         }
         std::sort(d.begin(), d.end());
     }
@@ -127,19 +95,14 @@ Sommes sommes_de(const std::vector<Integer>& termes, Integer cible, bool lister)
     const std::size_t n = termes.size();
     Sommes r;
     r.par_termes.assign(n + 1, 0);
-    if (n <= 24) {
-        // Gray code: one term in or out at each step.
+    if (n <= 24) {  // every subset, in Gray code order: one term in or out at each step
         Somme somme = 0;
-        std::uint32_t gris = 0;
-        for (std::uint32_t pas = 1; pas <= (std::uint32_t{1} << n); ++pas) {
+        for (std::uint32_t pas = 1, gris = 0;; ++pas) {
             if (somme == cible && gris != 0) {
                 ++r.par_termes[static_cast<std::size_t>(__builtin_popcount(gris))];
-                if (lister) {
-                    std::vector<Integer> s;
-                    for (std::size_t m = 0; m < n; ++m)
-                        if (gris >> m & 1U) s.push_back(termes[m]);
-                    r.liste.push_back(s);
-                }
+                if (lister) r.liste.emplace_back();
+                for (std::size_t m = 0; lister && m < n; ++m)
+                    if (gris >> m & 1U) r.liste.back().push_back(termes[m]);
             }
             if (pas == (std::uint32_t{1} << n)) break;
             const int bit = __builtin_ctz(pas);
@@ -150,50 +113,51 @@ Sommes sommes_de(const std::vector<Integer>& termes, Integer cible, bool lister)
         return r;
     }
     if (lister || cible > (Integer{1} << 22)) std::abort();  // beyond what this oracle is for
-    const auto largeur = static_cast<std::size_t>(cible) + 1;
-    std::vector<std::uint64_t> compte((n + 1) * largeur, 0);  // [m][s]
+    const auto largeur = static_cast<std::size_t>(cible) + 1;  // counts by sum and terms: [m][s]
+    std::vector<std::uint64_t> compte((n + 1) * largeur, 0);
     compte[0] = 1;
     for (std::size_t x = 0; x < n; ++x) {
         const auto t = static_cast<std::size_t>(termes[x]);
-        if (t >= largeur) continue;
-        for (std::size_t m = x + 1; m-- > 0;)
+        for (std::size_t m = x + 1; t < largeur && m-- > 0;)
             for (std::size_t s = largeur - t; s-- > 0;) compte[(m + 1) * largeur + s + t] += compte[m * largeur + s];
     }
     for (std::size_t m = 1; m <= n; ++m) r.par_termes[m] = compte[m * largeur + largeur - 1];
     return r;
 }
 
-std::string calcul_attendu(Integer n, std::vector<Integer> propres, bool toutes,
-                           std::optional<Integer> choisie) {
+std::string calcul_attendu(Integer n, std::vector<Integer> d, bool toutes, std::optional<Integer> choisie) {
     const Integer cible = choisie.value_or(n);
-    if (choisie) std::erase_if(propres, [cible](Integer d) { return d > cible; });
+    if (choisie) std::erase_if(d, [cible](Integer x) { return x > cible; });
     Somme somme = 0;
-    std::vector<std::string> liste;
-    for (Integer d : propres) {
-        somme += d;
-        liste.push_back(std::to_string(d));
-    }
-    std::string texte = diviseurs(std::to_string(n), propres.size() + (cible >= n ? 1 : 0),
-                                  std::to_string(cible), liste, cible >= n, decimal(somme));
-    if (somme < cible) return texte + aucune_solution(decimal(somme));
+    std::string t = "\n \n \t Le nombre  " + std::to_string(n) + " a  " +
+                    std::to_string(d.size() + (cible >= n ? 1 : 0)) + "  diviseurs inferieurs ou egaux a  " +
+                    std::to_string(cible) + "\n \n \t Ce sont :  ";
+    for (Integer x : d) t += std::to_string(x) + " , ", somme += x;
+    if (cible >= n) t += std::to_string(n) + ".";
+    t += "\n \n \t  Leur somme (a l'exeption de lui meme) est :   " + decimal(somme);
+    if (somme < cible)
+        return t + "\n \n \t  Il n'y a aucune solution. \n \n \t  la somme devrait-etre inferieure ou egale a :  " +
+               decimal(somme);
     if (cible >= 1 && somme == cible)
-        return texte + tous_conviennent(choisie.has_value(), std::to_string(cible));
-    if (toutes) texte += kEnteteSolutions;
-    const Sommes s = sommes_de(propres, cible, toutes);  // up to 24 terms when the target is below 1
-    for (const auto& sol : s.liste) texte += solution(sol);
-    texte += bilan(std::to_string(s.total()), std::to_string(cible));
+        return t + " \n \n \t  La somme de tous les diviseurs propres de N inferieurs " + (choisie ? " ou egaux " : "") +
+               " a  " + std::to_string(cible) + "  convient. \n ";
+    if (toutes) t += " \n \n \t Les sommes recherchees ont pour termes : \n ";
+    const Sommes s = sommes_de(d, cible, toutes);  // up to 24 terms when the target is below 1
+    for (const std::vector<Integer>& solution : s.liste) {
+        t += " \n  \t  ";
+        for (std::size_t k = 0; k < solution.size(); ++k) t += (k == 0 ? "" : " || ") + std::to_string(solution[k]);
+        t += " \n  \t  ";
+    }
+    t += bilan(std::to_string(s.total()), std::to_string(cible));
     for (std::size_t m = 1; m < s.par_termes.size(); ++m)
-        if (s.par_termes[m] != 0) texte += repartition(std::to_string(s.par_termes[m]), m);
-    return texte;
+        if (s.par_termes[m] != 0) t += repartition(std::to_string(s.par_termes[m]), m);
+    return t;
 }
 
-Echange echange(Integer n, bool toutes, std::optional<Integer> s, const std::string& tape_n,
-                const std::string& tape_s) {
-    Echange e;
-    e.reponses = (tape_n.empty() ? std::to_string(n) : tape_n) + (toutes ? " 1" : " 0");
-    e.reponses += s ? " 1 " + (tape_s.empty() ? std::to_string(*s) : tape_s) + "\n" : " 0\n";
-    e.sortie = kToutes + kAutre + (s ? kS : "") + calcul_attendu(n, propres(n), toutes, s) + kNouveau;
-    return e;
+Echange echange(Integer n, bool toutes, std::optional<Integer> s, const std::string& tape_n, const std::string& tape_s) {
+    return {(tape_n.empty() ? std::to_string(n) : tape_n) + (toutes ? " 1" : " 0") +
+                (s ? " 1 " + (tape_s.empty() ? std::to_string(*s) : tape_s) + "\n" : " 0\n"),
+            kToutes + kAutre + (s ? kS : "") + calcul_attendu(n, propres(n), toutes, s) + kNouveau};
 }
 
 Echange session(const std::vector<Echange>& calculs) {
