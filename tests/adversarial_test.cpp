@@ -1,11 +1,9 @@
 // The whole program under hostile conditions, end to end: its input cut at
-// every byte, words of a mebibyte and endless refusals, long sessions in flat
-// memory, its standard streams closed or failing under it, and a terminal in
-// place of the pipes.
+// every byte, words of a mebibyte and endless refusals, its standard streams
+// closed or failing under it, and a terminal in place of the pipes.
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <vector>
@@ -64,32 +62,6 @@ TEST(HugeInput, WordsOfAMebibyteAndRunsOfRefusals) {
         SCOPED_TRACE("typed: '" + visible(tape) + "'");
         verifier(tape, presentation() + attendu);
     }
-}
-
-TEST(LongSessions, MemoryStaysFlatWhateverWasAnsweredBefore) {
-    // The peak memory (read while the program waits at its last question)
-    // after 12 and after 1000 calculations of every kind, quick outcomes
-    // included, and after 100000 refused answers.
-    const std::vector<Echange> sortes = {echange(24, true),     echange(13, false),  echange(6, true),
-                                         echange(12, true, 20), echange(720, false), echange(12, true, 7),
-                                         echange(28, false),    echange(70, true)};
-    const auto pic = [&](std::size_t calculs, std::size_t refus) {
-        std::vector<Echange> suite;
-        for (std::size_t c = 0; c < calculs; ++c) suite.push_back(sortes[c % sortes.size()]);
-        const Echange s = session(suite);
-        const std::string avant = repete("x\n", refus) + s.reponses.substr(0, s.reponses.size() - 2);
-        const std::string attendu = presentation() + repete(kN, refus) + s.sortie.substr(presentation().size());
-        const Execution e = executer({.etapes = {{0, avant}, {attendu.size(), "0\n", true}}});
-        verifier_fin_normale(e);
-        EXPECT_TRUE(meme_sortie(e.sortie, attendu));
-        std::printf("%zu calculations, %zu refusals: peak %ld KiB\n", calculs, refus, e.pic_ko);
-        return e.pic_ko;
-    };
-    const long base = pic(12, 0), calculs = pic(1000, 0), refus = pic(1, 100000);
-#ifndef __SANITIZE_ADDRESS__  // which sets freed memory aside for a while
-    EXPECT_LT(calculs - base, 1024);
-    EXPECT_LT(refus - base, 1024);
-#endif
 }
 
 TEST(FailingStreams, TheProgramEndsPromptlyWhenItsOutputIsClosedOrAReadFails) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <stdexcept>
+#include <tuple>
 
 #include "dialogue/console.h"
 #include "dialogue/dialogue.h"
@@ -14,38 +15,27 @@ namespace {
 
 std::string capture;
 
-Branchements vers_capture() {
-    Branchements b = branchements_du_processus();
-    b.lire = [](char*, std::size_t) -> long { return 0; };
-    b.entree_est_fichier = [] { return false; };
-    b.ecrire = [](const char* octets, std::size_t n) {
-        capture.append(octets, n);
-        return true;
-    };
-    b.quitter = [] { throw std::runtime_error("the program ended"); };
-    b.est_terminal = [](int) { return false; };
-    return b;
-}
-
-/// The engine's choices, each method alone in turn.
-struct Reglage {
-    bool table, structure;
-    std::size_t sommes;
-    bool memorise;
-};
+/// The engine's choices: the table, the split, the bytes of the sums table, remembered remainders.
+using Reglage = std::tuple<bool, bool, std::size_t, bool>;
 
 void appliquer(const Reglage& r) {
-    comptage_par_table = r.table;
-    comptage_par_structure = r.structure;
-    octets_sommes_max = r.sommes;
-    comptage_memorise = r.memorise;
+    std::tie(comptage_par_table, comptage_par_structure, octets_sommes_max, comptage_memorise) = r;
 }
 
 }  // namespace
 
 std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (*recherche)()) {
     demarrer();
-    brancher_console(vers_capture());
+    Branchements b = branchements_du_processus();
+    b.lire = [](char*, std::size_t) -> long { return 0; };
+    b.entree_est_fichier = [] { return false; };
+    b.ecrire = [](const char* octets, std::size_t taille) {
+        capture.append(octets, taille);
+        return true;
+    };
+    b.quitter = [] { throw std::runtime_error("the program ended"); };
+    b.est_terminal = [](int) { return false; };
+    brancher_console(b);
     capture.clear();
     N = S = S1 = n;
     Sol = lister ? 1 : 0;
@@ -62,24 +52,24 @@ std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (
 std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool lister) {
     const std::string attendu = calculer(n, cible, choisie, lister, parcours);
     const Reglage origine{comptage_par_table, comptage_par_structure, octets_sommes_max, comptage_memorise};
-    const Reglage reglages[] = {
-        origine,
-        {true, false, 0, false},                  // the table over all the divisors
-        {false, true, 0, false},                  // the split along a prime factor
-        {false, false, origine.sommes, true},     // remembered remainders
-        {false, false, origine.sommes, false},    // listing with the table of sums
-        {false, false, 0, false},                 // plain listing
-    };
-    std::string ecart;
+    // The engine's own choices, then each method alone: the table, the split
+    // along a prime factor, remembered remainders, the listing with and
+    // without its table of sums.
+    const Reglage reglages[] = {origine,
+                                {true, false, 0, false},
+                                {false, true, 0, false},
+                                {false, false, std::get<2>(origine), true},
+                                {false, false, std::get<2>(origine), false},
+                                {false, false, 0, false}};
     for (const Reglage& r : reglages) {
         appliquer(r);
-        if (calculer(n, cible, choisie, lister) != attendu)
-            ecart = "N = " + std::to_string(n) + ", target " + std::to_string(cible) +
-                    (lister ? ", listed" : ", counted") + ": method " + std::to_string(&r - reglages) + " differs";
+        const bool meme = calculer(n, cible, choisie, lister) == attendu;
         appliquer(origine);
-        if (!ecart.empty()) break;
+        if (!meme)
+            return "N = " + std::to_string(n) + ", target " + std::to_string(cible) + (lister ? ", listed" : ", counted") +
+                   ": method " + std::to_string(&r - reglages) + " differs";
     }
-    return ecart;
+    return "";
 }
 
 }  // namespace essai
