@@ -1,9 +1,15 @@
 // The whole program under hostile conditions, end to end: its input cut at
 // every byte, words of a mebibyte and endless refusals, its standard streams
-// closed or failing under it, and a terminal in place of the pipes.
+// closed or failing under it (and what it says of a failed write), strange
+// command lines, and a terminal in place of the pipes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <string>
 #include <vector>
@@ -64,39 +70,62 @@ TEST(HugeInput, WordsOfAMebibyteAndRunsOfRefusals) {
     }
 }
 
-TEST(FailingStreams, TheProgramEndsPromptlyWhenItsOutputIsClosedOrAReadFails) {
-    const std::string sans_fin = repete("24 1 0 1\n", 200000);
+TEST(FailingStreams, TheProgramEndsPromptlyAndSaysWhyAWriteFailed) {
+    const std::string fichier = ::testing::TempDir() + "taverlune-limite", sans_fin = repete("24 1 0 1\n", 200000);
+    std::ofstream(fichier).put('\0');
+    const Flux plein = {Flux::fichier, "/dev/full", O_WRONLY};
     const struct {
-        const char* nom;
-        std::string reponses;
-        std::size_t lus;  ///< bytes read before our end of its output is closed
-        Flux entree = {};
+        Lancement l;
+        int cause;  ///< errno of the failed write, 0 when a read fails; SIGPIPE may end it when not ignored
     } cas[] = {
-        {"a listing of countless solutions", "55440 1 0 0\n", 100},
-        {"deep in a listing of countless solutions", "55440 1 0 0\n", std::size_t{1} << 20},
-        {"calculations again and again", sans_fin, 50000},
-        {"refused answers without end", repete("x\n", 1000000), 100000},
-        {"standard input closed", "", std::string::npos, {Flux::ferme}},
-        {"standard input a directory", "", std::string::npos, {Flux::fichier, "/", O_RDONLY | O_DIRECTORY}},
+        {{.etapes = {{0, sans_fin}}, .sortie = plein}, ENOSPC},
+        {{.arguments = {"--help"}, .sortie = plein}, ENOSPC},
+        {{.etapes = {{0, sans_fin}}, .sortie = {Flux::ferme}}, EBADF},
+        // A file-size limit of 512 bytes, with SIGXFSZ ignored.
+        {{.programme = "/bin/sh", .arguments = {"-c", "ulimit -f 1; trap '' XFSZ; exec \"$0\"", programme_taverlune()},
+          .etapes = {{0, sans_fin}}, .sortie = {Flux::fichier, fichier.c_str(), O_WRONLY | O_TRUNC}},
+         EFBIG},
+        // Our end of its output closed early or deep in a listing of countless solutions, a
+        // session without end, refusals without end.
+        {{.etapes = {{0, "55440 1 0 0\n"}}, .fermer_sortie_apres = 100, .sigpipe_ignore = true}, EPIPE},
+        {{.etapes = {{0, "55440 1 0 0\n"}}, .fermer_sortie_apres = std::size_t{1} << 20}, EPIPE},
+        {{.etapes = {{0, sans_fin}}, .fermer_sortie_apres = 50000, .sigpipe_ignore = true}, EPIPE},
+        {{.etapes = {{0, repete("x\n", 1000000)}}, .fermer_sortie_apres = 100000}, EPIPE},
+        {{.entree = {Flux::ferme}}, 0},
+        {{.entree = {Flux::fichier, "/", O_RDONLY | O_DIRECTORY}}, 0},
     };
-    for (const auto& c : cas) {
-        for (const bool ignore : {false, true}) {
-            SCOPED_TRACE(std::string(c.nom) + (ignore ? ", SIGPIPE ignored" : ""));
-            const Execution e = executer({.etapes = {{0, c.reponses}}, .entree = c.entree, .secondes_max = 20,
-                                          .fermer_sortie_apres = c.lus, .garder_entree = true,
-                                          .sigpipe_ignore = ignore});
-            EXPECT_FALSE(e.delai_depasse) << "still running 20 s after its stream failed";
-            if (c.lus == std::string::npos) {
-                EXPECT_EQ(e.sortie, presentation() + kN);
-            } else {
-                EXPECT_EQ(e.sortie.size(), c.lus);
-            }
-            if (ignore || c.lus == std::string::npos) {
-                verifier_fin_normale(e);
-            } else {
-                EXPECT_TRUE((e.signal == 0 && e.statut == 1) || e.signal == SIGPIPE) << e.statut << " " << e.signal;
-            }
-        }
+    for (auto c : cas) {
+        SCOPED_TRACE(&c - cas);
+        c.l.garder_entree = true;
+        c.l.secondes_max = 20;
+        const Execution e = executer(c.l);
+        EXPECT_FALSE(e.delai_depasse) << "still running 20 s after its stream failed";
+        if (e.signal == SIGPIPE && !c.l.sigpipe_ignore && c.l.fermer_sortie_apres != std::string::npos) continue;
+        verifier_fin_normale(e);
+        EXPECT_EQ(e.erreurs, c.cause == 0 ? "" : "taverlune: write error: " + std::string(std::strerror(c.cause)) + "\n");
+        EXPECT_TRUE(c.cause != 0 || e.sortie == presentation() + kN);
+    }
+    std::remove(fichier.c_str());
+}
+
+TEST(CommandLine, HelpVersionAndUnknownArguments) {
+    const Execution aide = executer({.arguments = {"--help"}});
+    EXPECT_TRUE(aide.statut == 0 && aide.erreurs.empty() && aide.sortie.starts_with("Usage: taverlune [--help | --version]\n"));
+    for (const char* partie : {"standard input", "printf '28 1 0 0\\n' | taverlune\n", "Exit status:"})
+        EXPECT_NE(aide.sortie.find(partie), std::string::npos) << partie;
+    for (std::size_t p = 0, q; (q = aide.sortie.find('\n', p)) != std::string::npos; p = q + 1)
+        EXPECT_LE(q - p, 80u) << aide.sortie.substr(p, q - p);
+
+    const Execution version = executer({.arguments = {"--version"}});
+    EXPECT_TRUE(version.statut == 0 && version.sortie == "taverlune " TAVERLUNE_VERSION "\n") << version.sortie;
+
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"-h"}, {"--helpx"}, {"28"}, {""}, {"a\nb", "--help"}}) {
+        const Execution e = executer({.arguments = arguments});
+        std::string nom = arguments[0];
+        std::replace(nom.begin(), nom.end(), '\n', '?');
+        EXPECT_TRUE(e.statut == 2 && e.sortie.empty()) << visible(arguments[0]);
+        EXPECT_EQ(e.erreurs, "taverlune: unknown argument '" + nom + "' (try 'taverlune --help')\n");
     }
 }
 

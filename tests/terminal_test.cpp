@@ -28,8 +28,8 @@ std::string cite(const std::string& texte) {  // for sh, between single quotes
 
 std::vector<std::string> lignes(const std::string& ecran) {
     std::vector<std::string> r;
-    std::istringstream flux(ecran);
-    for (std::string ligne; std::getline(flux, ligne);) r.push_back(ligne);
+    for (std::istringstream flux(ecran); r.emplace_back(), std::getline(flux, r.back());) {}
+    r.pop_back();
     return r;
 }
 
@@ -47,8 +47,8 @@ public:
     std::string ecran(bool historique = true) const {
         std::string r;
         FILE* f = ::popen((tmux_ + "capture-pane -p" + (historique ? " -S -" : "")).c_str(), "r");
-        for (int c; f != nullptr && (c = std::fgetc(f)) != EOF;) r += static_cast<char>(c);
-        if (f != nullptr) ::pclose(f);
+        for (int c; (c = std::fgetc(f)) != EOF;) r += static_cast<char>(c);
+        ::pclose(f);
         return r;
     }
     bool fini() const { return ecran(false).find("statut=") != std::string::npos; }
@@ -146,7 +146,7 @@ TEST(ProgressLine, ShareTimeLeftTimeSpentSolutionsCutToTheWidth) {
         std::optional<std::uint64_t> solutions;
         std::size_t largeur;
         const char* attendu;
-    } cas[] = {
+    } cas[] = {  // share, seconds spent, solutions, width of the terminal
         {0.5, 3.2, 1127710, 80, "recherche :  50.000 %, encore ~3 s, depuis 3 s, 1127710 solutions"},
         {0.25, 125, {}, 80, "recherche :  25.000 %, encore ~6 min 15 s, depuis 2 min 05 s"},
         {0.1, 7200, 0, 80, "recherche :  10.000 %, encore ~18 h 00 min, depuis 2 h 00 min, 0 solutions"},

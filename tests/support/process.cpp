@@ -13,7 +13,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -46,14 +45,6 @@ int ouvrir_terminal(int& esclave) {
     modes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     ::tcsetattr(esclave, TCSANOW, &modes);
     return maitre;
-}
-
-/// The program's peak resident size so far (its own, since exec).
-long vmhwm_ko(pid_t pid) {
-    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
-    for (std::string ligne; std::getline(f, ligne);)
-        if (ligne.starts_with("VmHWM:")) return std::stol(ligne.substr(6));
-    return -1;
 }
 
 }  // namespace
@@ -135,7 +126,6 @@ Execution executer(const Lancement& l) {
     for (;;) {
         for (; due(); ++etape, ecrit = 0) {  // the answers due once the output has reached their mark
             const Etape& e = l.etapes[etape];
-            if (e.mesurer && r.pic_ko < 0) r.pic_ko = vmhwm_ko(pid);
             const ssize_t w = ecrit < e.texte.size() ? ::write(nous[0], e.texte.data() + ecrit, e.texte.size() - ecrit) : 0;
             if (w < 0 && errno != EAGAIN && errno != EINTR) fermer(nous[0]);
             ecrit += w > 0 ? static_cast<std::size_t>(w) : 0;
@@ -163,7 +153,6 @@ Execution executer(const Lancement& l) {
             break;
         }
     }
-    r.secondes = ecoule();
     for (int& fd : nous) fermer(fd);
     if (WIFEXITED(etat)) r.statut = WEXITSTATUS(etat);
     if (WIFSIGNALED(etat)) r.signal = WTERMSIG(etat);

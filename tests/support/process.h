@@ -27,12 +27,10 @@ struct Flux {
     int mode = 0;
 };
 
-/// A piece of the answers, written once standard output holds `apres` bytes;
-/// `mesurer`: the program's peak memory is read first (it is then waiting).
+/// A piece of the answers, written once standard output holds `apres` bytes.
 struct Etape {
     std::size_t apres = 0;
     std::string texte;
-    bool mesurer = false;
 };
 
 struct Lancement {
@@ -52,8 +50,6 @@ struct Execution {
     int statut = -1;              ///< exit status, or -1 when ended by a signal
     int signal = 0;               ///< the signal that ended it, or 0
     bool delai_depasse = false;   ///< killed because it ran past the time limit
-    long pic_ko = -1;             ///< its peak resident size (VmHWM) at the step marked `mesurer`
-    double secondes = 0;          ///< wall time of the run
 };
 
 Execution executer(const Lancement& l);
