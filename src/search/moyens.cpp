@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -90,13 +91,18 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
     std::mutex verrou;
     std::condition_variable fin;
     std::size_t finis = 0;
-    const auto travailler = [&](void* tampon) {
-        bool propre = true;
-        for (std::size_t k; (k = suivante.fetch_add(1)) < nombre;) {
-            if (!propre) std::memset(tampon, 0, octets);
+    // A pass that runs short of memory beside the others is run again alone.
+    std::vector<char> a_refaire(nombre, 0);
+    const auto une = [&](std::size_t k, void* tampon, bool propre) {
+        if (!propre) std::memset(tampon, 0, octets);
+        try {
             passe(k, tampon);
-            propre = false;
+        } catch (const std::bad_alloc&) {
+            a_refaire[k] = 1;
         }
+    };
+    const auto travailler = [&](void* tampon) {
+        for (std::size_t k, fois = 0; (k = suivante.fetch_add(1)) < nombre; ++fois) une(k, tampon, fois == 0);
     };
     std::vector<std::thread> travailleurs;
     for (void* t : tampons) {
@@ -123,6 +129,12 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
         }
     }
     for (std::thread& t : travailleurs) t.join();
+    for (std::size_t k = 0; k < nombre; ++k)
+        if (a_refaire[k] != 0) {
+            a_refaire[k] = 0;
+            une(k, tampons[0], false);
+            if (a_refaire[k] != 0) break;  // not even alone
+        }
     for (void* t : tampons) std::free(t);
-    return true;
+    return std::find(a_refaire.begin(), a_refaire.end(), 1) == a_refaire.end();
 }

@@ -23,8 +23,9 @@ extern unsigned fils_max;
 /// `fils` threads with a zeroed buffer of `octets` bytes of its own (a
 /// thread's buffer is zeroed again before its next pass). The calling
 /// thread meanwhile calls attente() every tenth of a second. Fewer threads
-/// run when memory or threads cannot all be had; returns false, with no
-/// pass run, when not even one buffer can be had.
+/// run when memory or threads cannot all be had, and a pass that runs out of
+/// memory (std::bad_alloc) beside the others is run again alone afterwards.
+/// Returns false when not even one buffer can be had, or a pass fails alone.
 /// Each pass writes its results where k says: the results never depend on
 /// the number of threads.
 bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,

@@ -25,8 +25,7 @@ extern const std::string kN, kToutes, kAutre, kS, kNouveau;
 std::string repete(const std::string& texte, std::size_t fois);
 
 /// The report's first line, and a line of its distribution.
-std::string bilan(const std::string& ns, const std::string& cible);
-std::string repartition(const std::string& nombre, std::size_t termes);
+std::string bilan(const std::string& ns, const std::string& cible), repartition(const std::string& nombre, std::size_t termes);
 
 /// The divisors of n other than n, ascending: by trial below 10^6, from the
 /// prime factors above; {1} for n < 1 (a wrapped answer is one factor).

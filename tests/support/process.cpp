@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,8 +13,6 @@
 #include <csignal>
 #include <cstring>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace essai {
 
@@ -72,33 +69,26 @@ Execution executer(const Lancement& l) {
             if (k != 2 || flux[1]->sorte != Flux::terminal) nous[k] = ::fcntl(maitre, F_DUPFD_CLOEXEC, 0);
         }
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int k = 0; k < 3; ++k) {
-        if (enfant[k] >= 0) posix_spawn_file_actions_adddup2(&actions, enfant[k], k);
-        else posix_spawn_file_actions_addclose(&actions, k);
-    }
-    posix_spawnattr_t attributs;
-    posix_spawnattr_init(&attributs);
-    sigset_t signaux;
-    sigemptyset(&signaux);
-    posix_spawnattr_setsigmask(&attributs, &signaux);  // nothing blocked
-    sigaddset(&signaux, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributs, &signaux);
-    posix_spawnattr_setflags(&attributs, static_cast<short>(POSIX_SPAWN_SETSIGMASK |
-                                                            (l.sigpipe_ignore ? 0 : POSIX_SPAWN_SETSIGDEF)));
     std::vector<char*> argv{const_cast<char*>(l.programme.c_str())};
     for (const std::string& a : l.arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int err = posix_spawn(&pid, l.programme.c_str(), &actions, &attributs, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributs);
+    const pid_t pid = ::fork();
+    if (pid == 0) {  // the program: its three streams, its signals, nothing blocked
+        for (int k = 0; k < 3; ++k)
+            if (enfant[k] >= 0) ::dup2(enfant[k], k);
+            else ::close(k);
+        std::signal(SIGPIPE, l.sigpipe_ignore ? SIG_IGN : SIG_DFL);
+        sigset_t aucun;
+        sigemptyset(&aucun);
+        ::sigprocmask(SIG_SETMASK, &aucun, nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
     for (int& fd : enfant)
         if (fd != esclave) fermer(fd);
     fermer(esclave);
     fermer(maitre);
-    if (err != 0) throw std::runtime_error("posix_spawn " + l.programme);
+    exiger(pid, "fork");
     for (int fd : nous)
         if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 

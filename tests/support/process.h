@@ -11,9 +11,8 @@
 
 namespace essai {
 
-/// Path of the built program, and of the reference program (plain walk).
-std::string programme_taverlune();
-std::string programme_reference();
+/// Path of the built program, and of the reference program (the plain walk).
+std::string programme_taverlune(), programme_reference();
 
 /// How one standard stream of the program is connected.
 struct Flux {
@@ -54,18 +53,14 @@ struct Execution {
 
 Execution executer(const Lancement& l);
 
-/// Runs `programme` with `reponses` written into a pipe on its standard input.
+/// `programme` with `reponses` written into a pipe on its standard input.
 Execution lancer(const std::string& programme, const std::string& reponses, double secondes_max = 120.0);
-
 /// Expects the run to have ended by itself, with status 1.
 void verifier_fin_normale(const Execution& e);
-
 /// The same bytes; else where they first differ (no diff of megabytes of output).
 ::testing::AssertionResult meme_sortie(const std::string& obtenu, const std::string& attendu);
-
-/// Runs the program through pipes; expects status 1 after exactly `attendu` on stdout.
+/// The program through pipes; expects status 1 after exactly `attendu` on standard output.
 void verifier(const std::string& reponses, const std::string& attendu);
-
 /// `mot` with control and high bytes written as escapes, for the trace of a row.
 std::string visible(const std::string& mot);
 
