@@ -25,7 +25,7 @@
 // Writes: ns, ndif, NS[1..ND1]; the solutions, when Sol = 1.
 // Cost: with the table, one step per term that a solution does not share with
 // the one before it, less where the endings are remembered, and a copy of its
-// text, in blocks of 32 bytes; memory up to 4 MiB for the states and 16 MiB
+// text, in blocks of 32 bytes; memory up to 256 KiB for the states and 16 MiB
 // for the endings. Without it, every branch that survives the two bounds.
 #include <algorithm>
 #include <cmath>
@@ -258,7 +258,7 @@ private:
     // at most this many bytes; at most so many states are indexed.
     static constexpr std::uint32_t lignes_max = 64;
     static constexpr std::size_t octets_fins_max = std::size_t{1} << 24;
-    static constexpr std::size_t etats_max = std::size_t{1} << 20;
+    static constexpr std::size_t etats_max = std::size_t{1} << 16;
     // Index entries: the endings are unknown, too many, or in a block.
     static constexpr std::uint32_t inconnu = 0;
     static constexpr std::uint32_t trop = 1;
