@@ -25,7 +25,7 @@
 // Writes: ns, ndif, NS[1..ND1]; the solutions, when Sol = 1.
 // Cost: with the table, one step per term that a solution does not share with
 // the one before it, less where the endings are remembered, and a copy of its
-// text, in blocks of 32 bytes; memory up to 4 MiB for the states and 16 MiB
+// text, in blocks of 32 bytes; memory up to 256 KiB for the states and 16 MiB
 // for the endings. Without it, every branch that survives the two bounds.
 #include <algorithm>
 #include <cmath>
@@ -158,7 +158,7 @@ public:
         }
         termes_.assign(cadre.size() + n * (entre.size() + 20) + bloc, 0);
         std::memcpy(termes_.data(), cadre.data(), cadre.size());
-        sortie_.assign(taille_sortie + 2 * bloc, 0);
+        sortie_.assign(taille_sortie + bloc, 0);
     }
 
     /// Text length of the terms taken, before any: the opening frame.
@@ -258,13 +258,13 @@ private:
     // at most this many bytes; at most so many states are indexed.
     static constexpr std::uint32_t lignes_max = 64;
     static constexpr std::size_t octets_fins_max = std::size_t{1} << 24;
-    static constexpr std::size_t etats_max = std::size_t{1} << 20;
+    static constexpr std::size_t etats_max = std::size_t{1} << 16;
     // Index entries: the endings are unknown, too many, or in a block.
     static constexpr std::uint32_t inconnu = 0;
     static constexpr std::uint32_t trop = 1;
     static constexpr std::uint32_t premier_bloc = 2;
-    // Room after the texts: an ending is copied two blocks at a time.
-    static constexpr std::size_t marge = 2 * bloc;
+    // Room after the texts, for the last ending's last block.
+    static constexpr std::size_t marge = bloc;
 
     // A line: the terms up to `fin`, then `queue` (n bytes, readable a block
     // further); `termes` terms in all.
@@ -357,12 +357,13 @@ private:
 
 // The share of the walk covered, for the progress line: the walk counts
 // pattern values down, and the value of a branch, in units of 2^ND1, is the
-// sum of 2^-m over its divisors Div[m]. Computed only when shown.
-template <class Indices>
-double part(const Indices& pris, std::size_t profondeur, std::size_t m) {
+// sum of 2^-m over its divisors Div[m]. Computed only when shown, from the
+// divisor taken at each depth, pris(q) for q below `profondeur`, and Div[m].
+template <class Pris>
+double part(Pris pris, std::size_t profondeur, std::size_t m) {
     auto puissance = [](std::size_t x) { return std::ldexp(1.0, -static_cast<int>(std::min<std::size_t>(x, 2000))); };
     double valeur = puissance(m);
-    for (std::size_t q = 0; q < profondeur; ++q) valeur += puissance(pris[q]);
+    for (std::size_t q = 0; q < profondeur; ++q) valeur += puissance(pris(q));
     return 1.0 - valeur;
 }
 
@@ -407,7 +408,7 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
         std::size_t fin;  // end of the terms' text before it
     };
     std::vector<Etage> pile(n + 1);
-    std::vector<std::size_t> pris(n + 1);  // the divisors taken, for the progress line
+    const auto pris = [&](std::size_t q) { return pile[q].m; };
 
     std::size_t p = 0;  // terms taken
     std::size_t g = premier;
@@ -438,7 +439,6 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
                 continue;
             }
             pile[p] = {m, r, g, fin};
-            pris[p] = m;
             fin = lignes.prendre(fin, m, p);
             ++p;
             g = g_fils;
@@ -482,7 +482,7 @@ void lister_sans_table(Avancement& avancement) {
     for (;;) {
         const std::size_t m = suivant[p];
         const Somme s = somme[p];
-        avancement.pas([&] { return part(choisi, p, m); }, lignes.trouvees());
+        avancement.pas([&] { return part([&](std::size_t q) { return choisi[q]; }, p, m); }, lignes.trouvees());
         const bool vivant = m <= n && s + reste_total[m] >= cible && s + Div[static_cast<Integer>(m)] <= cible;
         if (vivant && s + Div[static_cast<Integer>(m)] == cible) {
             // A solution; any larger divisor at this depth would overshoot.
