@@ -97,9 +97,29 @@ bool remplir_entree() {
     return true;
 }
 
+// Writes n bytes out to standard output. Nobody reads what we print any more
+// (a closed pipe, a full disk): say why, then stop at once; the status is the
+// usual one.
+void ecrire_tel_quel(const char* octets, std::size_t n) {
+    errno = 0;
+    if (console.ecrire(octets, n)) return;
+    const int cause = errno;
+    std::string ligne = "taverlune: write error";
+    if (cause != 0) ligne.append(": ").append(std::strerror(cause));
+    ecrire_erreurs(ligne + "\n");
+    console.quitter();
+}
+
 }  // namespace
 
 void ecrire(std::string_view texte) {
+    // A large piece (a listing's own buffer) is written out as it is, after
+    // what is buffered: copying it first would cost as much as writing it.
+    if (texte.size() >= taille_sortie / 2) {
+        vider_sortie();
+        ecrire_tel_quel(texte.data(), texte.size());
+        return;
+    }
     while (!texte.empty()) {
         if (sortie_pleine == taille_sortie) vider_sortie();
         const std::size_t n = std::min(texte.size(), taille_sortie - sortie_pleine);
@@ -145,16 +165,7 @@ void vider_sortie() {
     if (sortie_pleine == 0) return;
     const std::size_t n = sortie_pleine;
     sortie_pleine = 0;
-    // Nobody reads what we print any more (a closed pipe, a full disk): say
-    // why, then stop at once; the status is the usual one.
-    errno = 0;
-    if (!console.ecrire(sortie, n)) {
-        const int cause = errno;
-        std::string ligne = "taverlune: write error";
-        if (cause != 0) ligne.append(": ").append(std::strerror(cause));
-        ecrire_erreurs(ligne + "\n");
-        console.quitter();
-    }
+    ecrire_tel_quel(sortie, n);
 }
 
 void repositionner_entree() {
