@@ -13,7 +13,6 @@
 #include "divisors/large_factor.h"
 #include "support/oracle.h"
 #include "support/process.h"
-#include "support/stages.h"
 
 namespace {
 

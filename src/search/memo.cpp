@@ -48,7 +48,7 @@ private:
     };
 
     static constexpr std::size_t cases_max = std::size_t{1} << 23;  // a few hundred MiB
-    static constexpr std::size_t profondeur_max = 4000;
+    static constexpr std::size_t profondeur_max = 1500;  // a few hundred KiB of stack
 
     std::uint32_t compter_reste(std::size_t m, Somme r, std::size_t profondeur) {
         if (deborde_) return 0;

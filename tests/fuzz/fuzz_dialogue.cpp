@@ -16,7 +16,6 @@
 #include "dialogue/dialogue.h"
 #include "search/search.h"
 #include "support/oracle.h"
-#include "support/stages.h"
 
 namespace {
 

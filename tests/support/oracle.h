@@ -1,8 +1,9 @@
 // What the program must print and find, written out once for the tests, the
 // fuzzing harness and the benchmarks: the presentation, the five questions
 // and the pieces of a calculation's output; the divisors by trial division
-// and the solutions by a brute force over the subsets; then what a whole
-// calculation must print. Needs no test framework.
+// and the solutions by a brute force over the subsets; what a whole
+// calculation must print; and one calculation run in this process, the fast
+// engine against the walk. Needs no test framework.
 #pragma once
 
 #include <cstdint>
@@ -56,5 +57,18 @@ Echange echange(Integer n, bool toutes, std::optional<Integer> s = std::nullopt,
 /// A session of these calculations, answered 1 to the new-calculation question
 /// between them and 0 after the last: its answers and its whole output.
 Echange session(const std::vector<Echange>& calculs);
+
+// ---- One calculation run inside this process, through the program's own stages ----
+
+/// What the stages of a calculation of N = n print, from the divisor listing
+/// on: target `cible` (chosen when `choisie`), every solution listed when
+/// `lister`, searched by `recherche` (the fast engine when null). Starts from
+/// a freshly started program's state, and leaves it as the calculation does.
+std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (*recherche)() = nullptr);
+
+/// "" when the fast engine, with its own choices and each of its methods
+/// alone, prints what the pattern walk prints; otherwise what differs.
+std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool lister);
+
 
 }  // namespace essai

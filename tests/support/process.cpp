@@ -102,14 +102,10 @@ Execution executer(const Lancement& l) {
         std::size_t max = k == 1 && l.octets_par_seconde > 0 ? 4096 : sizeof tampon;
         if (k == 1) max = std::min(max, l.fermer_sortie_apres - r.sortie.size());
         const ssize_t n = max == 0 ? 0 : ::read(nous[k], tampon, max);
-        if (n > 0) {
-            vers.append(tampon, static_cast<std::size_t>(n));
-            if (k == 1 && r.sortie.size() == l.fermer_sortie_apres) fermer(nous[1]);
-            return true;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return false;
-        fermer(nous[k]);  // end of file, or EIO from a terminal whose other side is gone
-        return false;
+        if (n > 0) vers.append(tampon, static_cast<std::size_t>(n));
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR) || (k == 1 && r.sortie.size() == l.fermer_sortie_apres))
+            fermer(nous[k]);  // end of file, EIO from a terminal whose other side is gone, or enough read
+        return n > 0;
     };
     const auto due = [&] { return nous[0] >= 0 && etape < l.etapes.size() && r.sortie.size() >= l.etapes[etape].apres; };
     int etat = 0;
