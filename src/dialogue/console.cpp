@@ -20,7 +20,7 @@ long lire_fd0(char* tampon, std::size_t n) {
 }
 
 bool fd0_est_fichier() {
-    struct stat st {};
+    struct stat st = {};
     return ::fstat(0, &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -44,7 +44,7 @@ bool ecrire_fd1(const char* octets, std::size_t n) {
 bool fd_est_terminal(int fd) { return ::isatty(fd) != 0; }
 
 bool fd1_fd2_meme_terminal() {
-    struct stat sortie {}, erreurs {};
+    struct stat sortie = {}, erreurs = {};
     if (!::isatty(1) || !::isatty(2) || ::fstat(1, &sortie) != 0 || ::fstat(2, &erreurs) != 0) return false;
     return sortie.st_rdev == erreurs.st_rdev;
 }
@@ -78,9 +78,7 @@ std::size_t entree_debut = 0;
 std::size_t entree_fin = 0;
 bool entree_terminee = false;  // end of input met, or a read failed
 
-bool est_blanc(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool est_blanc(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Makes at least one unread byte available; false at end of input.
 bool remplir_entree() {
@@ -180,8 +178,7 @@ Lecture lire_mot(char* mot, std::size_t capacite, std::size_t& longueur) {
     longueur = 0;
     for (;;) {  // leading white space
         if (!remplir_entree()) return Lecture::fin;
-        while (entree_debut < entree_fin && est_blanc(tampon_entree[entree_debut]))
-            ++entree_debut;
+        while (entree_debut < entree_fin && est_blanc(tampon_entree[entree_debut])) ++entree_debut;
         if (entree_debut < entree_fin) break;
     }
     for (;;) {  // the word, up to the next white space or the end of input
@@ -213,9 +210,8 @@ int colonnes_erreurs() { return console.colonnes(2); }
 void ecrire_erreurs(std::string_view texte) { console.ecrire_erreurs(texte.data(), texte.size()); }
 
 Branchements branchements_du_processus() {
-    return {lire_fd0,        fd0_est_fichier,       fd0_a_la_fin, ecrire_fd1,
-            quitter_processus, fd_est_terminal, fd1_fd2_meme_terminal, ecrire_fd2,
-            colonnes_fd};
+    return {lire_fd0,        fd0_est_fichier,       fd0_a_la_fin, ecrire_fd1, quitter_processus,
+            fd_est_terminal, fd1_fd2_meme_terminal, ecrire_fd2,   colonnes_fd};
 }
 
 void brancher_console(const Branchements& b) {

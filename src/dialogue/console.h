@@ -34,8 +34,8 @@ void repositionner_entree();
 
 /// The outcome of reading one word.
 enum class Lecture {
-    mot,       ///< a word was read
-    fin,       ///< end of input, or a read that failed: no word can come
+    mot,  ///< a word was read
+    fin,  ///< end of input, or a read that failed: no word can come
 };
 
 /// Skips white space (blank, \t, \n, \v, \f, \r) and reads one word, which

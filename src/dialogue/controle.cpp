@@ -29,8 +29,7 @@ bool tentative(const char* chaine) {
         if (lire_mot(mot, sizeof mot, longueur) == Lecture::fin) terminer();
         const std::size_t gardes = longueur < sizeof mot ? longueur : sizeof mot;
         const void* nul = std::memchr(mot, '\0', gardes);
-        const std::size_t texte = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - mot)
-                                      : longueur;
+        const std::size_t texte = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - mot) : longueur;
         if (texte >= sizeof entree) return false;
         std::memcpy(entree, mot, texte);
         entree[texte] = '\0';

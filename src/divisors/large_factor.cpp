@@ -433,8 +433,7 @@ void scinder(u64 n, std::vector<u64>& facteurs) {
     if (r * r == n) {
         const std::size_t debut = facteurs.size();
         scinder(r, facteurs);
-        const std::vector<u64> de_r(facteurs.begin() + static_cast<std::ptrdiff_t>(debut),
-                                    facteurs.end());
+        const std::vector<u64> de_r(facteurs.begin() + static_cast<std::ptrdiff_t>(debut), facteurs.end());
         facteurs.insert(facteurs.end(), de_r.begin(), de_r.end());
         return;
     }

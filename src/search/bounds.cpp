@@ -12,8 +12,7 @@
 
 bool bornes() {
     if (Sdif == 1) {
-        for (i = 1; i <= ND1 && Div[i] <= SN; ++i) {
-        }
+        for (i = 1; i <= ND1 && Div[i] <= SN; ++i) {}
         ND1 = i - 1;
     }
     Smax = 0;

@@ -16,7 +16,7 @@ namespace {
 
 // The questions, exactly as printed.
 constexpr char question_N[] = "\n \n \n \t Valeur de N ? ";  // 22 characters
-constexpr char question_sol[] =  // 71 characters
+constexpr char question_sol[] =                              // 71 characters
     "\n \n \t Voulez-vous afficher toutes les solutions  ?  Oui[1] / Non [0] : ";
 constexpr char question_sdif[] =  // 100 characters
     "\n \n \t Voulez-vous trouver les solutions pour une somme  S   differente de  N  ?  Oui[1] / Non [0] : ";

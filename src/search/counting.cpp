@@ -33,15 +33,12 @@ inline void ajouter(Residu* __restrict dst, const Residu* __restrict src, std::s
     }
 }
 
-
 /// The same, sixteen cells at a time. The last sixteen may reach past nb:
 /// the cells there are written back as they were read (a table belongs to
 /// one thread).
-__attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Residu* src,
-                                                         std::size_t nb, Residu q) {
-    alignas(32) static constexpr std::int16_t premiers[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                              -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0,
-                                                              0,  0,  0,  0,  0,  0,  0,  0,  0,  0};
+__attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Residu* src, std::size_t nb, Residu q) {
+    alignas(32) static constexpr std::int16_t premiers[32] = {
+        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const __m256i Q = _mm256_set1_epi16(static_cast<short>(q));
     std::size_t c = 0;
     for (;; c += 16) {
@@ -51,8 +48,7 @@ __attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Resi
         // s < 2q < 2^16: s - q wraps above s exactly when s < q.
         const __m256i r = _mm256_min_epu16(s, _mm256_sub_epi16(s, Q));
         if (c + 16 >= nb) {
-            const __m256i garde =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(premiers + 16 - (nb - c)));
+            const __m256i garde = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(premiers + 16 - (nb - c)));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), _mm256_blendv_epi8(a, r, garde));
             return;
         }
@@ -112,8 +108,7 @@ struct Balayage {
     [[gnu::always_inline]] static inline void un(const TableDeComptes& t, Mode& mode, std::size_t k);
 };
 
-TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin,
-                               bool seule)
+TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule)
     : besoin_(besoin) {
     const std::size_t ne = static_cast<std::size_t>(std::upper_bound(e, e + n, H) - e);
     e_.assign(e, e + ne);
@@ -151,8 +146,7 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
         const double plafond = std::max(double{1 << 20}, std::min(octets_marques_max, cellules_ * 0.5));
         std::vector<std::uint64_t> somme(nmots, 0);
         somme[0] = 1;
-        const std::uint64_t masque =
-            (bits & 63) == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << (bits & 63)) - 1;
+        const std::uint64_t masque = (bits & 63) == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << (bits & 63)) - 1;
         for (std::size_t k = ne; k-- > 0;) {
             const std::int64_t x = e_[k];
             const std::int64_t hi = std::min(besoin_, pre_[k + 1]);
@@ -244,9 +238,7 @@ __attribute__((target("avx2"))) void remplir_avx2(const TableDeComptes& t, ModeM
     Balayage::tout(t, mode);
 }
 
-void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) {
-    Balayage::tout(t, mode);
-}
+void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) { Balayage::tout(t, mode); }
 
 }  // namespace
 
@@ -295,13 +287,13 @@ Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, s
             const double s = lo + (hi - lo) * (i + 0.5) / echantillons;
             // Fewest of the k smallest, largest first, that reach s - x.
             const double v = s - x;
-            const double j = static_cast<double>(
-                std::lower_bound(pre.begin(), pre.begin() + static_cast<std::ptrdiff_t>(k) + 1, pre[k] - v,
-                                 [](double a, double b) { return a <= b; }) -
-                pre.begin());
+            const double j =
+                static_cast<double>(std::lower_bound(pre.begin(), pre.begin() + static_cast<std::ptrdiff_t>(k) + 1,
+                                                     pre[k] - v, [](double a, double b) { return a <= b; }) -
+                                    pre.begin());
             const double fewest = static_cast<double>(k) - j + 1;
-            largeur += std::max(0.0, std::min({static_cast<double>(k) + 1, haut(s)}) -
-                                         std::max(fewest + 1, bas(s)) + 1);
+            largeur +=
+                std::max(0.0, std::min({static_cast<double>(k) + 1, haut(s)}) - std::max(fewest + 1, bas(s)) + 1);
         }
         r.mises_a_jour += largeur / echantillons * (hi - lo + 1);
     }
@@ -324,8 +316,7 @@ bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, st
         1, std::min<std::size_t>(fils_disponibles(), (libre + pile) / (octets + octets_en_plus + pile))));
     const double tout = std::max(1.0, travail * static_cast<double>(P));
     const bool ok = executer_passes(
-        P, fils, octets,
-        [&](std::size_t k, void* tampon) { passe(q[k], tampon, residus.data() + k * largeur, &fait); },
+        P, fils, octets, [&](std::size_t k, void* tampon) { passe(q[k], tampon, residus.data() + k * largeur, &fait); },
         [&] { suivi(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout)); });
     if (!ok) return false;
     comptes.assign(largeur, Compte{});
@@ -356,14 +347,17 @@ Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T) {
 }
 
 /// Bytes of a table's plan for rows [0, H], before its marks.
-double octets_plan(double H) { return (H + 1) * static_cast<double>(sizeof(TableDeComptes::Ligne) + sizeof(long double)); }
+double octets_plan(double H) {
+    return (H + 1) * static_cast<double>(sizeof(TableDeComptes::Ligne) + sizeof(long double));
+}
 
 }  // namespace
 
 Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T) {
     const Cible c = cible(d, n, T);
     if (c.total < T) return {};
-    if (c.C >= (std::int64_t{1} << 40)) return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    if (c.C >= (std::int64_t{1} << 40))
+        return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     const Estimation e = estimer_table(d, c.ne, c.C, c.C);
     return {octets_plan(static_cast<double>(c.C)) + e.cellules * sizeof(Residu), e.mises_a_jour};
 }
@@ -376,7 +370,8 @@ bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T
         par_termes = std::move(resultat);  // nothing reaches T
         return true;
     }
-    if (octets_plan(static_cast<double>(c.C)) > static_cast<double>(memoire_disponible()) || c.C >= (std::int64_t{1} << 40))
+    if (octets_plan(static_cast<double>(c.C)) > static_cast<double>(memoire_disponible()) ||
+        c.C >= (std::int64_t{1} << 40))
         return false;
     try {
         const TableDeComptes t(d, c.ne, c.C, c.C, true);

@@ -58,7 +58,7 @@ public:
 private:
     friend struct Balayage;
 
-    std::vector<std::int64_t> e_;   // the elements up to H
+    std::vector<std::int64_t> e_;    // the elements up to H
     std::vector<std::int64_t> pre_;  // pre_[j]: sum of the j smallest
     std::int64_t H_ = 0, besoin_ = 0;
     std::vector<Ligne> lignes_;
@@ -91,11 +91,10 @@ using Suivi = std::function<void(double part)>;
 /// `travail` is the work of one pass, in the units the passes add to *fait;
 /// suivi is told the share done. False when not even one pass fits in
 /// memory.
-bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus,
-                        double travail,
-                        const std::function<void(Residu q, void* tampon, Residu* resultats,
-                                                 std::atomic<std::uint64_t>* fait)>& passe,
-                        const Suivi& suivi, std::vector<Compte>& comptes);
+bool compter_par_passes(
+    double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus, double travail,
+    const std::function<void(Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait)>& passe,
+    const Suivi& suivi, std::vector<Compte>& comptes);
 
 /// The memory (bytes) compter_sous_ensembles needs with one thread, and the
 /// work of its passes in all (cell updates), estimated.

@@ -93,9 +93,10 @@ void prevenir(const char* quoi, double secondes) {
                       "(Ctrl-C stops it)\n",
                       quoi, ans);
     else
-        std::snprintf(ligne, sizeof ligne,
-                      "taverlune: %s will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops it)\n",
-                      quoi, secondes / 3600);
+        std::snprintf(
+            ligne, sizeof ligne,
+            "taverlune: %s will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops it)\n", quoi,
+            secondes / 3600);
     ecrire_erreurs(ligne);
 }
 
@@ -179,7 +180,9 @@ void recherche_rapide() {
         if (compter_sans_lister(decoupage, avancement)) return;
         // Counting by listing every solution, at a few million a second.
         const double bits = bits_au_plus();
-        if (bits > 40) prevenir("counting by listing every solution", std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6);
+        if (bits > 40)
+            prevenir("counting by listing every solution",
+                     std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6);
     }
     std::unique_ptr<SommesAtteignables> sommes;
     if (SommesAtteignables::tient(decoupage, utile(octets_sommes_max, static_cast<std::size_t>(ND1)))) {

@@ -20,9 +20,9 @@
 struct Groupe {
     std::size_t debut = 1;  ///< Div[debut..fin]; empty when fin < debut
     std::size_t fin = 0;
-    Somme unite = 1;        ///< p^e
-    Somme chiffre = 0;      ///< the target's digit, in units
-    Somme plafond = 0;      ///< the group's whole sum, in units (its table's width)
+    Somme unite = 1;    ///< p^e
+    Somme chiffre = 0;  ///< the target's digit, in units
+    Somme plafond = 0;  ///< the group's whole sum, in units (its table's width)
 };
 
 struct Decoupage {

@@ -506,8 +506,6 @@ void lister_sans_table(Avancement& avancement) {
 }  // namespace
 
 void lister(const SommesAtteignables* sommes, Avancement& avancement) {
-    if (sommes != nullptr)
-        lister_par_table(*sommes, avancement);
-    else
-        lister_sans_table(avancement);
+    if (sommes != nullptr) lister_par_table(*sommes, avancement);
+    else lister_sans_table(avancement);
 }

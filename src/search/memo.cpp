@@ -23,7 +23,7 @@ public:
         const std::size_t n = static_cast<std::size_t>(ND1);
         avant_.assign(n + 1, 0);
         for (std::size_t m = 1; m <= n; ++m) avant_[m] = avant_[m - 1] + Div[static_cast<Integer>(m)];
-        resultats_.push_back({});        // 0: no subset
+        resultats_.push_back({});          // 0: no subset
         resultats_.push_back({Compte{}});  // 1: the empty subset alone
         resultats_[1][0] += 1;
     }
@@ -48,7 +48,7 @@ private:
     };
 
     static constexpr std::size_t cases_max = std::size_t{1} << 23;  // a few hundred MiB
-    static constexpr std::size_t profondeur_max = 1500;  // a few hundred KiB of stack
+    static constexpr std::size_t profondeur_max = 1500;             // a few hundred KiB of stack
 
     std::uint32_t compter_reste(std::size_t m, Somme r, std::size_t profondeur) {
         if (deborde_) return 0;

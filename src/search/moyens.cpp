@@ -58,8 +58,8 @@ unsigned fils_max = 0;
 
 std::size_t memoire_disponible() {
     const std::size_t utilise = taille_du_processus();
-    std::size_t libre = std::min({reste_sous(RLIMIT_AS, utilise), reste_sous(RLIMIT_DATA, utilise),
-                                  meminfo("MemAvailable")});
+    std::size_t libre =
+        std::min({reste_sous(RLIMIT_AS, utilise), reste_sous(RLIMIT_DATA, utilise), meminfo("MemAvailable")});
     if (libre == SIZE_MAX) libre = std::size_t{1} << 32;  // nothing says: assume 4 GiB
     // A margin for the rest of the program, the threads' stacks and the
     // allocator's own needs.

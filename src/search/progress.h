@@ -68,5 +68,4 @@ private:
 /// nothing is done), the time spent, and the solutions found so far when
 /// known. Pieces that do not fit in `largeur` - 1 columns are left out from
 /// the last one; the first is cut if need be.
-std::string ligne_avancement(double part, double secondes, std::optional<std::uint64_t> solutions,
-                             std::size_t largeur);
+std::string ligne_avancement(double part, double secondes, std::optional<std::uint64_t> solutions, std::size_t largeur);

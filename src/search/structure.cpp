@@ -34,14 +34,14 @@ struct Plan {
     Somme p = 0;
     int e = 0;
     std::int64_t a = 0;
-    std::vector<std::int64_t> da;  // the divisors of a, ascending
-    Somme sigma = 0;               // their sum
-    std::vector<Intervalle> R;     // R[i]: the remainders of level i, 0..e
-    std::vector<Intervalle> s;     // s[i]: the sums taken at level i < e
-    bool vide = false;             // no subset reaches the target
+    std::vector<std::int64_t> da;    // the divisors of a, ascending
+    Somme sigma = 0;                 // their sum
+    std::vector<Intervalle> R;       // R[i]: the remainders of level i, 0..e
+    std::vector<Intervalle> s;       // s[i]: the sums taken at level i < e
+    bool vide = false;               // no subset reaches the target
     std::int64_t H = 0, besoin = 0;  // the table's rows, and the least needed
-    std::vector<double> largeur;   // remainders of each level
-    double paires = 0;             // (R', s) pairs and products, estimated
+    std::vector<double> largeur;     // remainders of each level
+    double paires = 0;               // (R', s) pairs and products, estimated
 };
 
 Somme plancher(Somme x, Somme p) { return x >= 0 ? x / p : -((-x + p - 1) / p); }
@@ -119,8 +119,9 @@ bool planifier(int facteur, std::int64_t T, Plan& plan) {
         somme += plan.da[tiennent++];
     const double bande_c = std::min(static_cast<double>(plan.da.size()) / 2, static_cast<double>(tiennent)) + 1;
     const double densite =
-        plan.da.size() >= 60 ? 1 : std::min(1.0, std::ldexp(1.0, static_cast<int>(plan.da.size())) /
-                                                      (static_cast<double>(sigma) + 1));
+        plan.da.size() >= 60
+            ? 1
+            : std::min(1.0, std::ldexp(1.0, static_cast<int>(plan.da.size())) / (static_cast<double>(sigma) + 1));
     for (int i = 0; i <= plan.e; ++i) {
         const Intervalle& r = plan.R[static_cast<std::size_t>(i)];
         const double w = static_cast<double>(r.haut - r.bas + 1);
@@ -189,8 +190,7 @@ struct Passe {
         if (l.bas > l.haut) return r;
         const int d = static_cast<int>(plan.da.size());
         tampon_c.assign(static_cast<std::size_t>(d) + 1, 0);
-        for (int m = l.bas; m <= l.haut; ++m)
-            tampon_c[static_cast<std::size_t>(miroir ? d - m : m)] = tab[l.base + m];
+        for (int m = l.bas; m <= l.haut; ++m) tampon_c[static_cast<std::size_t>(miroir ? d - m : m)] = tab[l.base + m];
         r.c = tampon_c.data();
         r.bas = miroir ? d - l.haut : l.bas;
         r.haut = miroir ? d - l.bas : l.haut;
@@ -266,8 +266,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
         long double borne = 0;
 
         const Intervalle haut = plan.R.back();
-        for (Somme x = haut.bas; x <= haut.haut; ++x)
-            borne += W[static_cast<std::size_t>(x - haut.bas)] * borne_c(x);
+        for (Somme x = haut.bas; x <= haut.haut; ++x) borne += W[static_cast<std::size_t>(x - haut.bas)] * borne_c(x);
         borne *= 1 + 0x1p-40L;
         if (borne < 1) {
             par_termes = std::move(resultat);
