@@ -133,19 +133,14 @@ TEST(Terminal, AnswersTypedOnOneLineAndEndOfFileTypedAtAQuestion) {
     // Control-D at the start of a line ends the program; after "13" it hands
     // the word over without a line end, and the next question reads again.
     const std::string avant = presentation() + kN + kToutes;
-    const struct {
-        std::vector<Etape> etapes;
-        std::string attendu;
-    } cas[] = {
+    const std::pair<std::vector<Etape>, std::string> cas[] = {
         {{{0, "12 1 0 0\n"}}, presentation() + kN + echange(12, true).sortie},
         {{{0, "13 0\n"}, {avant.size() + kAutre.size(), "\x04"}}, avant + kAutre},
-        {{{0, "13\x04\x04"}, {avant.size(), "0 0 0\n"}}, avant + kAutre + calcul_attendu(13, {1}, false, {}) + kNouveau},
-    };
-    for (const auto& c : cas) {
-        const Execution e = executer({.etapes = c.etapes, .entree = kTerminal, .sortie = kTerminal, .secondes_max = 20});
+        {{{0, "13\x04\x04"}, {avant.size(), "0 0 0\n"}}, avant + kAutre + calcul_attendu(13, {1}, false, {}) + kNouveau}};
+    for (const auto& [etapes, attendu] : cas) {
+        const Execution e = executer({.etapes = etapes, .entree = kTerminal, .sortie = kTerminal, .secondes_max = 20});
         verifier_fin_normale(e);
-        EXPECT_EQ(e.sortie, c.attendu);
-        EXPECT_EQ(e.erreurs, "");
+        EXPECT_TRUE(e.sortie == attendu && e.erreurs.empty()) << visible(e.sortie);
     }
 }
 

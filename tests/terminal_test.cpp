@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 #include "search/progress.h"
@@ -141,12 +142,8 @@ TEST(Screen, CtrlCOrSigtermDuringASearchErasesTheProgressAndEndsByTheSignal) {
 }
 
 TEST(ProgressLine, ShareTimeLeftTimeSpentSolutionsCutToTheWidth) {
-    const struct {
-        double part, secondes;
-        std::optional<std::uint64_t> solutions;
-        std::size_t largeur;
-        const char* attendu;
-    } cas[] = {  // share, seconds spent, solutions, width of the terminal
+    // The share done, the seconds spent, the solutions, the terminal's width, the line.
+    const std::tuple<double, double, std::optional<std::uint64_t>, std::size_t, const char*> cas[] = {
         {0.5, 3.2, 1127710, 80, "recherche :  50.000 %, encore ~3 s, depuis 3 s, 1127710 solutions"},
         {0.25, 125, {}, 80, "recherche :  25.000 %, encore ~6 min 15 s, depuis 2 min 05 s"},
         {0.1, 7200, 0, 80, "recherche :  10.000 %, encore ~18 h 00 min, depuis 2 h 00 min, 0 solutions"},
@@ -156,7 +153,8 @@ TEST(ProgressLine, ShareTimeLeftTimeSpentSolutionsCutToTheWidth) {
         {0.5, 3, 7, 40, "recherche :  50.000 %, encore ~3 s"},
         {0.5, 3, 7, 10, "recherche"},
     };
-    for (const auto& c : cas) EXPECT_EQ(ligne_avancement(c.part, c.secondes, c.solutions, c.largeur), c.attendu);
+    for (const auto& [part, secondes, solutions, largeur, attendu] : cas)
+        EXPECT_EQ(ligne_avancement(part, secondes, solutions, largeur), attendu);
 }
 
 }  // namespace

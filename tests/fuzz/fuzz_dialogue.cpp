@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialogue/console.h"
@@ -24,11 +25,7 @@ std::size_t taille = 0, lus = 0;
 bool fin_rencontree = false;  // a read has returned 0
 std::string debut, fin;       // the first 4 KiB printed, the last 256 bytes
 int sorties = 0;
-struct Calcul {
-    Integer n, cible;
-    bool choisie, lister;
-};
-std::vector<Calcul> a_revoir;
+std::vector<std::tuple<Integer, Integer, bool, bool>> a_revoir;  // N, the target, chosen, listed
 
 void recherche_bornee() {
     if (ND1 > 20) return;
@@ -76,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* octets, std::size_t n)
     for (const std::string& q : {essai::kN, essai::kToutes, essai::kAutre, essai::kS, essai::kNouveau})
         question = question || fin.ends_with(q);
     if (!question || (!fin_rencontree && !fin.ends_with(essai::kNouveau))) __builtin_trap();
-    for (const Calcul& c : a_revoir)
-        if (!essai::ecart_au_parcours(c.n, c.cible, c.choisie, c.lister).empty()) __builtin_trap();
+    for (const auto& [n_, cible, choisie, lister] : a_revoir)
+        if (!essai::ecart_au_parcours(n_, cible, choisie, lister).empty()) __builtin_trap();
     return 0;
 }

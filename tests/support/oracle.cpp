@@ -64,7 +64,7 @@ std::string presentation() {
 
 std::string repete(const std::string& texte, std::size_t fois) {
     std::string r;
-    for (std::size_t k = 0; k < fois; ++k) r += texte;
+    while (fois-- > 0) r += texte;
     return r;
 }
 

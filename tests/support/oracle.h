@@ -1,9 +1,9 @@
-// What the program must print and find, written out once for the tests, the
-// fuzzing harness and the benchmarks: the presentation, the five questions
-// and the pieces of a calculation's output; the divisors by trial division
-// and the solutions by a brute force over the subsets; what a whole
-// calculation must print; and one calculation run in this process, the fast
-// engine against the walk. Needs no test framework.
+// What the program must print and find, written out once for the tests and
+// the fuzzing harness: the presentation, the questions, the pieces of a
+// calculation's output; the divisors by trial division, the solutions by a
+// brute force over the subsets; what a whole calculation must print; one
+// calculation run in this process, the fast engine against the walk. Needs
+// no test framework.
 #pragma once
 
 #include <cstdint>
@@ -17,14 +17,10 @@ namespace essai {
 
 /// The presentation, printed once at start-up (17 pieces).
 std::string presentation();
-
-/// The five questions: on N, every solution printed?, another target?, on S,
-/// another calculation?
+/// The questions: on N, every solution printed?, another target?, on S, another calculation?
 extern const std::string kN, kToutes, kAutre, kS, kNouveau;
-
 /// `texte` `fois` times in a row (a refused answer prints its question again).
 std::string repete(const std::string& texte, std::size_t fois);
-
 /// The report's first line, and a line of its distribution.
 std::string bilan(const std::string& ns, const std::string& cible), repartition(const std::string& nombre, std::size_t termes);
 

@@ -18,10 +18,7 @@ namespace essai {
 
 namespace {
 
-void fermer(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
+void fermer(int& fd) { fd = fd >= 0 ? ::close(fd), -1 : -1; }
 
 int exiger(int fd, const std::string& quoi) {
     if (fd < 0) throw std::runtime_error(quoi + ": " + std::strerror(errno));

@@ -14,14 +14,11 @@ namespace essai {
 /// Path of the built program, and of the reference program (the plain walk).
 std::string programme_taverlune(), programme_reference();
 
-/// How one standard stream of the program is connected.
+/// How one standard stream of the program is connected: a pipe to or from the
+/// test, `chemin` opened with `mode`, the run's one pseudo-terminal (no echo,
+/// no output processing), or closed.
 struct Flux {
-    enum Sorte {
-        tube,      ///< a pipe to or from the test
-        fichier,   ///< `chemin` opened with `mode`
-        terminal,  ///< the run's one pseudo-terminal (no echo, no output processing)
-        ferme,     ///< closed
-    } sorte = tube;
+    enum Sorte { tube, fichier, terminal, ferme } sorte = tube;
     const char* chemin = nullptr;
     int mode = 0;
 };
