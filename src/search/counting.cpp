@@ -205,13 +205,13 @@ template <class Mode>
     std::size_t j = 0;
     while (j < k && avant - pre_[k - j] < hi - x) ++j;
     for (std::int64_t s = hi; s >= lo; --s) {
-        const std::int64_t v = s - x;
-        while (j > 0 && avant - pre_[k - j + 1] >= v) --j;
-        if (avant < v) continue;  // the elements before k cannot make s - x
         if (marques != nullptr) {
             const std::uint64_t r = static_cast<std::uint64_t>(t.besoin_ - s);
             if (((marques[(r >> 6) - t.mot0_[k]] >> (r & 63)) & 1) == 0) continue;
         }
+        const std::int64_t v = s - x;
+        while (j > 0 && avant - pre_[k - j + 1] >= v) --j;
+        if (avant < v) continue;  // the elements before k cannot make s - x
         const TableDeComptes::Ligne& ls = lignes_[static_cast<std::size_t>(s)];
         const TableDeComptes::Ligne& lv = lignes_[static_cast<std::size_t>(v)];
         // Terms m in [a, b] receive the cells m - 1 of row s - x.
