@@ -306,6 +306,7 @@ bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, st
                         const Suivi& suivi, std::vector<Compte>& comptes) {
     const std::size_t P = premiers_necessaires(bits);
     const std::vector<Residu> tous_premiers = premiers_modulaires(P);
+    if (tous_premiers.size() < P) return false;  // counts of more than 50000 bits
     const std::vector<Residu> q(tous_premiers.begin(), tous_premiers.begin() + static_cast<std::ptrdiff_t>(P));
     std::vector<Residu> residus(P * largeur, 0);
     std::atomic<std::uint64_t> fait{0};

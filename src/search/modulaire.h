@@ -15,7 +15,8 @@
 /// A residue, or a prime modulus, below 2^15.
 using Residu = std::uint16_t;
 
-/// The `nombre` largest primes below 2^15, in decreasing order (at most 3000).
+/// The `nombre` largest primes below 2^15, in decreasing order (fewer when
+/// there are not so many: 3511 at most).
 const std::vector<Residu>& premiers_modulaires(std::size_t nombre);
 
 /// How many of those primes are needed for counts below 2^bits: their
