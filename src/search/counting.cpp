@@ -184,11 +184,6 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
     mises_a_jour_ = mode.mises_a_jour;
 }
 
-std::size_t TableDeComptes::octets_du_plan() const {
-    return lignes_.size() * (sizeof(Ligne) + sizeof(long double)) + marques_.size() * 8 +
-           (e_.size() + pre_.size()) * 8 + debut_.size() * 16;
-}
-
 template <class Mode>
 [[gnu::always_inline]] inline void Balayage::un(const TableDeComptes& t, Mode& mode, std::size_t k) {
     const std::vector<std::int64_t>& pre_ = t.pre_;
@@ -281,7 +276,6 @@ Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, s
         const double hi = std::min(h, pre[k + 1]);
         const double lo = std::max(x, static_cast<double>(besoin) - (total - pre[k + 1]));
         if (lo > hi) continue;
-        r.lignes += hi - lo + 1;
         double largeur = 0;
         for (int i = 0; i < echantillons; ++i) {
             const double s = lo + (hi - lo) * (i + 0.5) / echantillons;

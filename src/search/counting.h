@@ -42,8 +42,6 @@ public:
     const Ligne& ligne(std::int64_t s) const { return lignes_[static_cast<std::size_t>(s)]; }
     /// The residues a pass needs (the cells, and room past the last one).
     std::size_t cellules() const { return cellules_ + 16; }
-    /// Bytes of the plan itself (row bands, marks), shared by every pass.
-    std::size_t octets_du_plan() const;
     /// Cell updates of one pass.
     double mises_a_jour() const { return mises_a_jour_; }
 
@@ -76,7 +74,6 @@ private:
 struct Estimation {
     double mises_a_jour = 0;  ///< cell updates of one pass
     double cellules = 0;      ///< cells of the table
-    double lignes = 0;        ///< row updates of the bound sweep
 };
 Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin);
 

@@ -21,8 +21,7 @@ namespace {
 void fermer(int& fd) { fd = fd >= 0 ? ::close(fd), -1 : -1; }
 
 int exiger(int fd, const std::string& quoi) {
-    if (fd < 0) throw std::runtime_error(quoi + ": " + std::strerror(errno));
-    return fd;
+    return fd >= 0 ? fd : throw std::runtime_error(quoi + ": " + std::strerror(errno));
 }
 
 /// A pseudo-terminal without echo or output processing: what the program
