@@ -69,11 +69,13 @@ TEST(Residues, RebuildCountsAcrossWordBoundaries) {
     }
 }
 
-TEST(Threads, TheSameDistributionOnOneThreadAndOnSeveral) {
+TEST(Threads, TheSameDistributionOnOneThreadAndOnSeveralWithOrWithoutAvx2) {
     for (const Integer n : {5040, 27720, 221760}) {
         fils_max = 1;
         const std::string un = calculer(n, n, false, false);
         for (fils_max = 2; fils_max <= 8; fils_max *= 2) EXPECT_EQ(calculer(n, n, false, false), un) << n << ", " << fils_max;
+        EXPECT_EQ((noyau_portable = true, calculer(n, n, false, false)), un) << n << " without AVX2";
+        noyau_portable = false;
     }
     fils_max = 0;
 }

@@ -93,10 +93,12 @@ struct ModeModulaire {
 
 bool avec_avx2() {
     static const bool oui = __builtin_cpu_supports("avx2");
-    return oui;
+    return oui && !noyau_portable;
 }
 
 }  // namespace
+
+bool noyau_portable = false;
 
 /// The sweep of the rows, element by element, shared by the bound sweep and
 /// the modular passes; inlined into each, so that the AVX2 pass is compiled

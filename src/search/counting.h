@@ -70,6 +70,10 @@ private:
     double mises_a_jour_ = 0;
 };
 
+/// true: the passes add their cells one by one even where the processor has
+/// AVX2, as they do where it has not (the tests set it).
+extern bool noyau_portable;
+
 /// Work and memory of such a table, estimated without building it.
 struct Estimation {
     double mises_a_jour = 0;  ///< cell updates of one pass
