@@ -41,8 +41,13 @@ struct Plan {
     bool vide = false;               // no subset reaches the target
     std::int64_t H = 0, besoin = 0;  // the table's rows, and the least needed
     std::vector<double> largeur;     // remainders of each level
+    std::size_t termes = 0;          // the most terms a sum up to the target can have
     double paires = 0;               // (R', s) pairs and products, estimated
 };
+
+/// The terms a polynomial of level i may hold: i digits of at most d(a)
+/// terms each, and never more than a sum up to the target can have.
+std::size_t degre(const Plan& plan, std::size_t i) { return std::min(i * plan.da.size(), plan.termes); }
 
 Somme plancher(Somme x, Somme p) { return x >= 0 ? x / p : -((-x + p - 1) / p); }
 Somme plafond(Somme x, Somme p) { return -plancher(-x, p); }
@@ -53,6 +58,9 @@ bool planifier(int facteur, std::int64_t T, Plan& plan) {
     plan.e = static_cast<int>(Nexpo[facteur]);
     plan.a = 1;
     plan.da = {1};
+    for (Somme somme = 0;
+         plan.termes < static_cast<std::size_t>(ND1) && somme + Div[static_cast<Integer>(plan.termes) + 1] <= T;)
+        somme += Div[static_cast<Integer>(++plan.termes)];
     for (int q = 1; q <= nf; ++q) {
         if (q == facteur) continue;
         const std::size_t avant = plan.da.size();
@@ -189,7 +197,7 @@ struct Passe {
         const TableDeComptes::Ligne& l = table.ligne(ligne);
         if (l.bas > l.haut) return r;
         const int d = static_cast<int>(plan.da.size());
-        tampon_c.assign(static_cast<std::size_t>(d) + 1, 0);
+        if (tampon_c.size() <= static_cast<std::size_t>(d)) tampon_c.resize(static_cast<std::size_t>(d) + 1);
         for (int m = l.bas; m <= l.haut; ++m) tampon_c[static_cast<std::size_t>(miroir ? d - m : m)] = tab[l.base + m];
         r.c = tampon_c.data();
         r.bas = miroir ? d - l.haut : l.bas;
@@ -197,13 +205,15 @@ struct Passe {
         return r;
     }
 
-    /// acc += a * b, term by term.
+    /// acc += a * b, term by term, the terms past acc's end dropped.
     void produit(const Poly& a, const Poly& b) {
-        for (int m1 = a.bas; m1 <= a.haut; ++m1) {
+        const int fin = static_cast<int>(acc.size()) - 1;
+        for (int m1 = a.bas; m1 <= std::min(a.haut, fin - b.bas); ++m1) {
             const std::uint64_t x = a.c[m1];
             if (x == 0) continue;
             std::uint64_t* dst = acc.data() + m1;
-            for (int m2 = b.bas; m2 <= b.haut; ++m2) dst[m2] += x * b.c[m2];
+            const int h = std::min(b.haut, fin - m1);
+            for (int m2 = b.bas; m2 <= h; ++m2) dst[m2] += x * b.c[m2];
         }
     }
 };
@@ -221,7 +231,7 @@ CoutStructure cout_structure(int facteur, std::int64_t T) {
     const Estimation t = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.besoin);
     double niveaux = 0;
     for (std::size_t i = 0; i < plan.largeur.size(); ++i)
-        niveaux = std::max(niveaux, plan.largeur[i] * (static_cast<double>(i * plan.da.size()) + 1));
+        niveaux = std::max(niveaux, plan.largeur[i] * (static_cast<double>(degre(plan, i)) + 1));
     return {t.mises_a_jour + plan.paires * poids_produit,
             t.cellules * sizeof(Residu) + niveaux * 2 * sizeof(std::uint32_t) +
                 static_cast<double>(plan.H + 1) * (sizeof(TableDeComptes::Ligne) + sizeof(long double))};
@@ -277,7 +287,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
         std::size_t niveaux = 1;
         for (int i = 0; i <= e; ++i)
             niveaux = std::max(niveaux, static_cast<std::size_t>(plan.largeur[static_cast<std::size_t>(i)]) *
-                                            (static_cast<std::size_t>(i) * d + 1));
+                                            (degre(plan, static_cast<std::size_t>(i)) + 1));
         const double travail = table.mises_a_jour() + plan.paires;
         std::vector<Compte> comptes;
         const bool ok = compter_par_passes(
@@ -288,13 +298,13 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
                 table.remplir(q, tab, fait);
                 Passe passe{plan, table, tab, q, {}, {}};
                 // Level 0: the target alone, with no term.
-                std::size_t degre = 0;  // terms a level's polynomials may hold
+                std::size_t degre_v = 0;  // terms a level's polynomials may hold
                 std::vector<std::uint32_t> V = {1};
                 std::vector<int> bas = {0}, haut_v = {0};
                 for (int i = 0; i < e; ++i) {
                     const Intervalle r = plan.R[static_cast<std::size_t>(i)];
                     const Intervalle r2 = plan.R[static_cast<std::size_t>(i) + 1];
-                    const std::size_t degre2 = degre + d;
+                    const std::size_t degre2 = degre(plan, static_cast<std::size_t>(i) + 1);
                     const std::size_t w2 = static_cast<std::size_t>(r2.haut - r2.bas + 1);
                     std::vector<std::uint32_t> V2(w2 * (degre2 + 1), 0);
                     std::vector<int> bas2(w2, 0), haut2(w2, -1);
@@ -308,7 +318,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
                             if (bas[k] > haut_v[k]) continue;
                             const Poly c = passe.c(s);
                             if (c.bas > c.haut) continue;
-                            passe.produit({V.data() + k * (degre + 1), bas[k], haut_v[k]}, c);
+                            passe.produit({V.data() + k * (degre_v + 1), bas[k], haut_v[k]}, c);
                             produits += static_cast<std::uint64_t>(haut_v[k] - bas[k] + 1) *
                                         static_cast<std::uint64_t>(c.haut - c.bas + 1);
                         }
@@ -326,12 +336,13 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
                     V = std::move(V2);
                     bas = std::move(bas2);
                     haut_v = std::move(haut2);
-                    degre = degre2;
+                    degre_v = degre2;
                 }
                 // The top level: the proper divisors of a, c'(R) = sum over
                 // k of (-y)^k c(R - k a).
-                passe.acc.assign(degre + d + 2, 0);
-                std::vector<std::uint32_t> cprime(d + 1);
+                const std::size_t dc = std::min(d, plan.termes);  // terms of c'
+                passe.acc.assign(plan.termes + 1, 0);
+                std::vector<std::uint32_t> cprime(dc + 1);
                 for (Somme x = haut.bas; x <= haut.haut; ++x) {
                     const std::size_t k = static_cast<std::size_t>(x - haut.bas);
                     if (bas[k] > haut_v[k]) continue;
@@ -341,7 +352,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
                         const Poly c = passe.c(r);
                         for (int m = c.bas; m <= c.haut; ++m) {
                             const std::size_t mm = static_cast<std::size_t>(m + termes);
-                            if (mm > d) continue;  // a subset of the proper divisors has fewer than d terms
+                            if (mm > dc) continue;  // fewer than d terms, and no more than the target holds
                             const std::uint32_t v = c.c[m];
                             cprime[mm] = (termes % 2 == 0 ? cprime[mm] + v : cprime[mm] + q - v) % q;
                             cb = std::min(cb, static_cast<int>(mm));
@@ -349,7 +360,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
                         }
                     }
                     if (cb > ch) continue;
-                    passe.produit({V.data() + k * (degre + 1), bas[k], haut_v[k]}, {cprime.data(), cb, ch});
+                    passe.produit({V.data() + k * (degre_v + 1), bas[k], haut_v[k]}, {cprime.data(), cb, ch});
                 }
                 for (std::size_t m = 0; m <= n; ++m)
                     resultats[m] = static_cast<Residu>(m < passe.acc.size() ? passe.acc[m] % q : 0);

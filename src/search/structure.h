@@ -15,7 +15,7 @@
 // the proper divisors of N with sum T, for the target N as for a chosen
 // target (a divisor above the target cannot be in such a subset).
 //
-// Reads: N, nf, Nfact, Nexpo (the factorisation), SN.
+// Reads: N, nf, Nfact, Nexpo (the factorisation), SN; Div[1..ND1].
 #pragma once
 
 #include <cstddef>
