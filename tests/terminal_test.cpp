@@ -149,6 +149,7 @@ TEST(ProgressLine, ShareTimeLeftTimeSpentSolutionsCutToTheWidth) {
         {0.1, 7200, 0, 80, "recherche :  10.000 %, encore ~18 h 00 min, depuis 2 h 00 min, 0 solutions"},
         {0.01, 86400, {}, 80, "recherche :   1.000 %, encore ~99 jours, depuis 24 h 00 min"},
         {1e-9, 60, {}, 80, "recherche :   0.000 %, encore plus d'un an, depuis 1 min 00 s"},
+        {0.5, 365 * 86400, {}, 80, "recherche :  50.000 %, encore plus d'un an, depuis plus d'un an"},
         {0, 5, 7, 80, "recherche :   0.000 %, depuis 5 s, 7 solutions"},
         {0.5, 3, 7, 40, "recherche :  50.000 %, encore ~3 s"},
         {0.5, 3, 7, 10, "recherche"},
