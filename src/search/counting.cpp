@@ -309,9 +309,13 @@ bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, st
     const std::size_t libre = memoire_disponible();
     // Each thread beyond the first also reserves its stack.
     constexpr std::size_t pile = std::size_t{8} << 20;
-    const unsigned fils = static_cast<unsigned>(std::max<std::size_t>(
-        1, std::min<std::size_t>(fils_disponibles(), (libre + pile) / (octets + octets_en_plus + pile))));
+    // A count of a few milliseconds is over before a thread would start.
     const double tout = std::max(1.0, travail * static_cast<double>(P));
+    const unsigned fils =
+        tout < 1e7
+            ? 1
+            : static_cast<unsigned>(std::max<std::size_t>(
+                  1, std::min<std::size_t>(fils_disponibles(), (libre + pile) / (octets + octets_en_plus + pile))));
     const bool ok = executer_passes(
         P, fils, octets, [&](std::size_t k, void* tampon) { passe(q[k], tampon, residus.data() + k * largeur, &fait); },
         [&] { suivi(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout)); });

@@ -113,11 +113,17 @@ bool compter_sans_lister(const Decoupage& d, Avancement& avancement) {
         int facteur;  // 0: the table over all the divisors; else the split by Nfact[facteur]
     };
     std::vector<Methode> methodes;
+    double table = std::numeric_limits<double>::infinity();
     if (comptage_par_table) {
         const Besoin b = besoin_sous_ensembles(&Div[1], n, SN);
-        if (b.octets <= libre) methodes.push_back({b.travail, 0});
+        if (b.octets <= libre) table = b.travail, methodes.push_back({b.travail, 0});
     }
-    if (comptage_par_structure && N > 1)
+    // Planning a split sorts the divisors of N / p^e, for each p: not worth
+    // it when the table alone costs less than that.
+    double diviseurs = 1, plans = 0;
+    for (int f = 1; f <= nf; ++f) diviseurs *= static_cast<double>(Nexpo[f] + 1);
+    for (int f = 1; f <= nf; ++f) plans += 32 * diviseurs / static_cast<double>(Nexpo[f] + 1);
+    if (comptage_par_structure && N > 1 && table > plans)
         for (int f = 1; f <= nf; ++f) {
             const CoutStructure c = cout_structure(f, SN);
             if (c.octets <= libre && c.travail < std::numeric_limits<double>::infinity())
