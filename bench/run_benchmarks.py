@@ -44,7 +44,7 @@ Two comparisons follow the table:
 
 Usage: run_benchmarks.py [BUILD_DIR] [--runs N] [--long-runs N]
                          [--reference-runs N] [--no-reference] [--no-pari]
-                         [--only TEXT] [--timeout SECONDS]
+                         [--only TEXT] [--skip TEXT] [--timeout SECONDS]
                          [--bench-dir BENCH_DIR] [--repetitions N]
 BUILD_DIR (default ./build) holds taverlune and taverlune_reference;
 BENCH_DIR (default ./build-bench) is a build with -DTAVERLUNE_BENCHMARKS=ON.
@@ -366,6 +366,7 @@ def main():
                     help="timed runs of the long counts (default 3)")
     ap.add_argument("--no-pari", action="store_true", help="do not run PARI/GP")
     ap.add_argument("--only", default="", help="only the rows whose answers contain this text")
+    ap.add_argument("--skip", default=None, help="leave out the rows whose answers contain this text")
     ap.add_argument("--timeout", type=float, default=600.0,
                     help="seconds after which a run is killed (default 600)")
     ap.add_argument("--bench-dir", default="./build-bench",
@@ -395,7 +396,7 @@ def main():
         time_file = os.path.join(tmp, "time.txt") if have_time else None
         table = [d + (None, False, args.runs) for d in DIALOGUES] + [c[:3] + (False,) + c[3:] + (args.long_runs,) for c in COUNTS]
         for answers, target, rss_target, with_ref, limit_kib, with_pari, nruns in table:
-            if args.only not in answers:
+            if args.only not in answers or (args.skip is not None and args.skip in answers):
                 continue
             print(f"... {answers}", file=sys.stderr, flush=True)
             # Untimed run: the peak RSS, the output to check, and a warm-up.

@@ -54,6 +54,8 @@ TEST(EngineAgainstWalk, TargetsFarBeyondTheTables) {
         }
         ASSERT_EQ(ecart_au_parcours(n, n, false, false), "");
     }
+    // A group of one divisor: 3 p, the target 1 + p.
+    ASSERT_EQ(ecart_au_parcours(9223372036854775797, 3074457345618258600, true, false), "");
 }
 
 TEST(EngineAgainstWalkSlow, EveryNUpTo2000WithTheTargetN) {
