@@ -97,6 +97,9 @@ void prevenir(const char* quoi, double secondes) {
             ligne, sizeof ligne,
             "taverlune: %s will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops it)\n", quoi,
             secondes / 3600);
+    // On the terminal of standard output, the line of results is still open:
+    // the warning goes on lines of its own, below it.
+    if (erreurs_sur_un_terminal() && !erreurs_sur_un_autre_terminal()) ecrire_erreurs("\n");
     ecrire_erreurs(ligne);
 }
 
