@@ -306,19 +306,23 @@ bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, st
     const std::vector<Residu> q(tous_premiers.begin(), tous_premiers.begin() + static_cast<std::ptrdiff_t>(P));
     std::vector<Residu> residus(P * largeur, 0);
     std::atomic<std::uint64_t> fait{0};
-    const std::size_t libre = memoire_disponible();
+    // A count of a few milliseconds is over before a thread would start: its
+    // passes run here, one after the other.
+    const double tout = std::max(1.0, travail * static_cast<double>(P));
+    const bool bref = tout < 1e7;
     // Each thread beyond the first also reserves its stack.
     constexpr std::size_t pile = std::size_t{8} << 20;
-    // A count of a few milliseconds is over before a thread would start.
-    const double tout = std::max(1.0, travail * static_cast<double>(P));
     const unsigned fils =
-        tout < 1e7
-            ? 1
-            : static_cast<unsigned>(std::max<std::size_t>(
-                  1, std::min<std::size_t>(fils_disponibles(), (libre + pile) / (octets + octets_en_plus + pile))));
+        bref ? 1
+             : static_cast<unsigned>(std::max<std::size_t>(
+                   1, std::min<std::size_t>(fils_disponibles(),
+                                            (memoire_disponible() + pile) / (octets + octets_en_plus + pile))));
+    const std::function<void()> montrer = [&] {
+        suivi(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout));
+    };
     const bool ok = executer_passes(
         P, fils, octets, [&](std::size_t k, void* tampon) { passe(q[k], tampon, residus.data() + k * largeur, &fait); },
-        [&] { suivi(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout)); });
+        bref ? std::function<void()>{} : montrer);
     if (!ok) return false;
     comptes.assign(largeur, Compte{});
     for (std::size_t m = 0; m < largeur; ++m) comptes[m] = reconstruire(residus.data() + m, largeur, q);

@@ -105,7 +105,7 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
         for (std::size_t k, fois = 0; (k = suivante.fetch_add(1)) < nombre; ++fois) une(k, tampon, fois == 0);
     };
     std::vector<std::thread> travailleurs;
-    for (void* t : tampons) {
+    for (void* t : attente ? tampons : std::vector<void*>{}) {
         try {
             travailleurs.emplace_back([&, t] {
                 travailler(t);
@@ -118,7 +118,7 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
         }
     }
     if (travailleurs.empty()) {
-        travailler(tampons[0]);  // no thread at all: the passes run here
+        travailler(tampons[0]);  // no thread, or nobody waiting: the passes run here
     } else {
         std::unique_lock<std::mutex> garde(verrou);
         while (finis < travailleurs.size()) {

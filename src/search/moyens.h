@@ -22,7 +22,8 @@ extern unsigned fils_max;
 /// Runs passe(k, tampon) for k = 0 .. nombre - 1, each pass on one of up to
 /// `fils` threads with a zeroed buffer of `octets` bytes of its own (a
 /// thread's buffer is zeroed again before its next pass). The calling
-/// thread meanwhile calls attente() every tenth of a second. Fewer threads
+/// thread meanwhile calls attente() every tenth of a second; with no
+/// attente, the passes run on the calling thread itself. Fewer threads
 /// run when memory or threads cannot all be had, and a pass that runs out of
 /// memory (std::bad_alloc) beside the others is run again alone afterwards.
 /// Returns false when not even one buffer can be had, or a pass fails alone.
