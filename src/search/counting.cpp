@@ -6,7 +6,9 @@
 // any size come from enough passes, joined by the Chinese remainder theorem;
 // the number of passes comes from a first sweep of the same rows with one
 // upper bound per row (long double, rounded up), which also counts the cell
-// updates of a pass exactly, for an honest progress share.
+// updates of a pass exactly, for an honest progress share. A table larger
+// than the caches takes its elements two at a time, in one sweep of its rows
+// instead of two: its time goes in moving rows to and from memory.
 #include "search/counting.h"
 
 #include <immintrin.h>
@@ -99,6 +101,7 @@ bool avec_avx2() {
 }  // namespace
 
 bool noyau_portable = false;
+std::size_t paires_des_octets = std::size_t{16} << 20;
 
 /// The sweep of the rows, element by element, shared by the bound sweep and
 /// the modular passes; inlined into each, so that the AVX2 pass is compiled
@@ -106,8 +109,9 @@ bool noyau_portable = false;
 struct Balayage {
     template <class Mode>
     [[gnu::always_inline]] static inline void tout(const TableDeComptes& t, Mode& mode);
-    template <class Mode>
-    [[gnu::always_inline]] static inline void un(const TableDeComptes& t, Mode& mode, std::size_t k);
+    /// Adds elements k .. k + G - 1.
+    template <int G, class Mode>
+    [[gnu::always_inline]] static inline void groupe(const TableDeComptes& t, Mode& mode, std::size_t k);
 };
 
 TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule)
@@ -186,45 +190,80 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
     mises_a_jour_ = mode.mises_a_jour;
 }
 
-template <class Mode>
-[[gnu::always_inline]] inline void Balayage::un(const TableDeComptes& t, Mode& mode, std::size_t k) {
+template <int G, class Mode>
+[[gnu::always_inline]] inline void Balayage::groupe(const TableDeComptes& t, Mode& mode, std::size_t k) {
     const std::vector<std::int64_t>& pre_ = t.pre_;
     const std::vector<TableDeComptes::Ligne>& lignes_ = t.lignes_;
     const std::int64_t total = pre_[t.e_.size()];
-    const std::int64_t x = t.e_[k];
-    const std::int64_t hi = std::min(t.H_, pre_[k + 1]);
-    const std::int64_t lo = std::max(x, t.besoin_ - (total - pre_[k + 1]));
+    const std::size_t dernier = k + G - 1;
+    const std::int64_t hi = std::min(t.H_, pre_[dernier + 1]);
+    const std::int64_t lo = std::max(t.e_[k], t.besoin_ - (total - pre_[dernier + 1]));
     if (lo > hi) return;
-    const std::uint64_t* marques = t.debut_[k] != tous ? t.marques_.data() + t.debut_[k] : nullptr;
-    // j: the fewest of the elements before k, largest first, whose sum
-    // reaches s - x; it decreases with s.
-    const std::int64_t avant = pre_[k];
-    std::size_t j = 0;
-    while (j < k && avant - pre_[k - j] < hi - x) ++j;
-    for (std::int64_t s = hi; s >= lo; --s) {
-        if (marques != nullptr) {
-            const std::uint64_t r = static_cast<std::uint64_t>(t.besoin_ - s);
-            if (((marques[(r >> 6) - t.mot0_[k]] >> (r & 63)) & 1) == 0) continue;
+    // Only the rows still useful after the group's last element are written;
+    // its marks start at its own least row.
+    const std::uint64_t* marques = t.debut_[dernier] != tous ? t.marques_.data() + t.debut_[dernier] : nullptr;
+    const std::int64_t marque_bas = std::max(t.e_[dernier], lo);
+    // The subsets of the group: row s receives row s - sigma, shifted by its
+    // number of terms. Every row read lies below s and is not yet written:
+    // the group is added at once, from the table as it was before it.
+    constexpr int nb = (1 << G) - 1;
+    std::int64_t sigma[nb], termes[nb];
+    for (int u = 0; u < nb; ++u) {
+        sigma[u] = 0;
+        termes[u] = 0;
+        for (int i = 0; i < G; ++i) {
+            if (((u + 1) >> i) & 1) {
+                sigma[u] += t.e_[k + static_cast<std::size_t>(i)];
+                ++termes[u];
+            }
         }
-        const std::int64_t v = s - x;
-        while (j > 0 && avant - pre_[k - j + 1] >= v) --j;
-        if (avant < v) continue;  // the elements before k cannot make s - x
+    }
+    // j[u]: the fewest of the elements before k, largest first, whose sum
+    // reaches s - sigma[u]; it decreases with s.
+    const std::int64_t avant = pre_[k];
+    std::size_t j[nb];
+    for (int u = 0; u < nb; ++u) {
+        j[u] = 0;
+        while (j[u] < k && avant - pre_[k - j[u]] < hi - sigma[u]) ++j[u];
+    }
+    for (std::int64_t s = hi; s >= lo; --s) {
+        if (marques != nullptr && s >= marque_bas) {
+            const std::uint64_t r = static_cast<std::uint64_t>(t.besoin_ - s);
+            if (((marques[(r >> 6) - t.mot0_[dernier]] >> (r & 63)) & 1) == 0) continue;
+        }
         const TableDeComptes::Ligne& ls = lignes_[static_cast<std::size_t>(s)];
-        const TableDeComptes::Ligne& lv = lignes_[static_cast<std::size_t>(v)];
-        // Terms m in [a, b] receive the cells m - 1 of row s - x.
-        const std::int64_t a = std::max<std::int64_t>(static_cast<std::int64_t>(j) + 1, ls.bas);
-        const std::int64_t b = std::min<std::int64_t>({static_cast<std::int64_t>(k) + 1, ls.haut, lv.haut + 1});
-        if (a > b) continue;
-        mode.ligne(static_cast<std::size_t>(s), static_cast<std::size_t>(v), ls.base + a, lv.base + a - 1,
-                   static_cast<std::size_t>(b - a + 1));
+        for (int u = 0; u < nb; ++u) {
+            const std::int64_t v = s - sigma[u];
+            if (v < 0) continue;
+            while (j[u] > 0 && avant - pre_[k - j[u] + 1] >= v) --j[u];
+            if (avant < v) continue;  // the elements before k cannot make v
+            const TableDeComptes::Ligne& lv = lignes_[static_cast<std::size_t>(v)];
+            // Terms n in [a, b] receive the cells n - m of row v.
+            const std::int64_t m = termes[u];
+            const std::int64_t a = std::max<std::int64_t>(static_cast<std::int64_t>(j[u]) + m, ls.bas);
+            const std::int64_t b = std::min<std::int64_t>({static_cast<std::int64_t>(k) + m, ls.haut, lv.haut + m});
+            if (a > b) continue;
+            mode.ligne(static_cast<std::size_t>(s), static_cast<std::size_t>(v), ls.base + a, lv.base + a - m,
+                       static_cast<std::size_t>(b - a + 1));
+        }
     }
 }
 
 template <class Mode>
 [[gnu::always_inline]] inline void Balayage::tout(const TableDeComptes& t, Mode& mode) {
     if constexpr (std::is_same_v<Mode, ModeBorne>) mode.borne[0] = 1;
+    // Two elements at once where the table is large: one sweep of its rows
+    // instead of two, when the rows the pair reads lie close together.
+    const double octets = static_cast<double>(t.cellules_ * sizeof(Residu));
+    const bool par_paires = octets >= static_cast<double>(paires_des_octets);
+    const double ecart_max = 256.0 * 1024 / (octets / static_cast<double>(t.H_ + 1));
     for (std::size_t k = 0; k < t.e_.size(); ++k) {
-        un(t, mode, k);
+        if (par_paires && k + 1 < t.e_.size() && static_cast<double>(t.e_[k + 1] - t.e_[k]) <= ecart_max) {
+            groupe<2>(t, mode, k);
+            mode.element(k++);
+        } else {
+            groupe<1>(t, mode, k);
+        }
         mode.element(k);
     }
 }

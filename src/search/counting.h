@@ -74,6 +74,10 @@ private:
 /// AVX2, as they do where it has not (the tests set it).
 extern bool noyau_portable;
 
+/// Tables of this many bytes or more add their elements two at a time where
+/// the rows a pair reads lie close together (the tests lower it).
+extern std::size_t paires_des_octets;
+
 /// Work and memory of such a table, estimated without building it.
 struct Estimation {
     double mises_a_jour = 0;  ///< cell updates of one pass
