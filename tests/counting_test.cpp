@@ -37,10 +37,10 @@ TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
     std::printf("seed 20261207\n");
     std::mt19937_64 alea(20261207);
     const std::size_t paires = paires_des_octets;
-    for (Integer n = 2; n <= 3000; ++n)
-        // The target N, and a target among the sums the divisors reach or past N;
-        // for even N the tables add their elements in pairs.
-        for (paires_des_octets = n % 2 == 0 ? 0 : paires; const Integer cible : {n, static_cast<Integer>(alea() % static_cast<std::uint64_t>(2 * n)) + 1}) {
+    for (Integer n = 2; n <= 3000; ++n) {
+        paires_des_octets = n % 2 == 0 ? 0 : paires;  // even N: the tables add their elements in pairs
+        // The target N, and a target among the sums the divisors reach or past N.
+        for (const Integer cible : {n, static_cast<Integer>(alea() % static_cast<std::uint64_t>(2 * n)) + 1}) {
             SCOPED_TRACE("N = " + std::to_string(n) + ", target " + std::to_string(cible));
             par_methode.clear();  // a quick outcome runs no method
             calculer(n, cible, cible != n, false, chaque_methode);
@@ -53,6 +53,7 @@ TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
                     ASSERT_EQ(c[m].decimal(), std::to_string(attendu.par_termes[m])) << &c - &par_methode[0] << ", " << m;
             }
         }
+    }
     paires_des_octets = paires;
 }
 
