@@ -82,6 +82,24 @@ TEST(Factorisation, ProductsOfKnownPrimes) {
     }
 }
 
+TEST(Factorisation, RandomBalancedSemiprimes) {
+    // Two random primes in [2^31, 2^32), far apart or close: the products,
+    // from 2^62 to 2^64, go to Fermat's steps or to the curves.
+    std::printf("seed 0x5E31\n");
+    std::mt19937_64 alea(0x5E31);
+    const auto premier_au_hasard = [&] {
+        u64 p = (u64{1} << 31) + (alea() >> 33);
+        while (!premier_par_division(p)) ++p;
+        return p;
+    };
+    for (int cas = 0; cas < 300; ++cas) {
+        const u64 p = premier_au_hasard();
+        const u64 q = cas % 3 == 0 ? p + 2 + 2 * (alea() % 200000) : premier_au_hasard();
+        if (!premier_par_division(q) || p == q || static_cast<u128>(p) * q > ~u64{0}) continue;
+        ASSERT_EQ(facteurs_premiers(p * q), Facteurs({std::min(p, q), std::max(p, q)})) << p << " " << q;
+    }
+}
+
 TEST(Factorisation, NumbersThatFoolWeakerTests) {
     // Carmichael numbers, strong pseudoprimes to the first prime bases, and
     // factors on both sides of the trial bound.
