@@ -41,6 +41,10 @@ Two comparisons follow the table:
   listing_bench (bench/listing_bench.cpp) of BENCH_DIR, when it is built:
   the listing's CPU time, the time to write the same bytes through a 64 KiB
   buffer to /dev/null, and their ratio, medians of --repetitions.
+- The factorisation alone, class by class, from large_factor_bench
+  (bench/large_factor_bench.cpp) of BENCH_DIR, when it is built: each
+  number's least time over the iterations, and per class the mean, the 99th
+  percentile, the largest, and how many numbers took more than 0.1 ms.
 
 Usage: run_benchmarks.py [BUILD_DIR] [--runs N] [--long-runs N]
                          [--reference-runs N] [--no-reference] [--no-pari]
@@ -347,6 +351,19 @@ def listing_against_limit(bench_dir, repetitions):
     return rows
 
 
+def factorisation_classes(bench_dir):
+    """Rows (class, numbers, mean, p99, max, over 0.1 ms) from
+    large_factor_bench, or None when it is not built."""
+    exe = os.path.join(bench_dir, "bench", "large_factor_bench")
+    if not os.access(exe, os.X_OK):
+        return None
+    print("... factorisation by class", file=sys.stderr, flush=True)
+    out = subprocess.run([exe, "--benchmark_format=json"], capture_output=True, check=True).stdout
+    return [(b["run_name"].split("/")[0], f"{b['nombres']:.0f}", f"{b['moyenne_us']:.1f} µs",
+             f"{b['p99_us']:.1f} µs", f"{b['max_us']:.1f} µs", f"{b['plus_de_0.1ms']:.0f}")
+            for b in json.loads(out)["benchmarks"]]
+
+
 def print_table(header, rows):
     print("| " + " | ".join(header) + " |")
     print("|" + "|".join("---" for _ in header) + "|")
@@ -472,6 +489,7 @@ def main():
 
     factor_rows = side_by_side_with_factor(exe, args.runs, args.timeout)
     limit_rows = listing_against_limit(args.bench_dir, args.repetitions)
+    factor_classes = factorisation_classes(args.bench_dir)
 
     header = ("dialogue", "reference walk (median), or PARI/GP's bare count", "taverlune median", "min", "max",
               "CPU (median)", "peak RSS", "target", "met?")
@@ -504,6 +522,13 @@ def main():
               f"buffer to /dev/null):")
         print()
         print_table(("listing", "listing", "limit", "ratio"), limit_rows)
+    print()
+    if factor_classes is None:
+        print(f"{args.bench_dir}/bench/large_factor_bench: not built, no factorisation by class.")
+    else:
+        print("The factorisation alone (large_factor_bench; each number's least time over the iterations):")
+        print()
+        print_table(("class", "numbers", "mean", "p99", "max", "over 0.1 ms"), factor_classes)
 
 
 if __name__ == "__main__":
