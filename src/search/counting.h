@@ -70,8 +70,9 @@ private:
     double mises_a_jour_ = 0;
 };
 
-/// true: the passes add their cells one by one even where the processor has
-/// AVX2, as they do where it has not (the tests set it).
+/// true: the portable kernels even where the processor has AVX, as where it
+/// has not: the passes add their cells one by one, and the listing copies its
+/// lines without AVX (the tests set it).
 extern bool noyau_portable;
 
 /// Tables of this many bytes or more add their elements two at a time where

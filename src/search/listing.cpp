@@ -42,6 +42,7 @@
 #endif
 
 #include "dialogue/console.h"
+#include "search/counting.h"
 #include "search/engine.h"
 #include "state/state.h"
 
@@ -63,43 +64,58 @@ void copier(char* vers, const char* depuis, std::size_t n) {
 
 // Copies `lignes` lines to `vers`: each the terms' text (fin bytes), then
 // its ending (its length is the first of the two words of each of `tetes`),
-// from `texte` on. A block is copied by `Bloc::copier`. Always inlined, so
-// that it takes the instruction set of the function that calls it.
-template <class Bloc>
-__attribute__((always_inline)) inline void copier_lignes(char* vers, const char* termes, std::size_t fin,
-                                                         const char* tetes, const char* texte, std::uint32_t lignes) {
+// from `texte` on.
+void copier_lignes_ordinaire(char* vers, const char* termes, std::size_t fin, const char* tetes, const char* texte,
+                             std::uint32_t lignes) {
     for (std::uint32_t q = 0; q < lignes; ++q) {
         std::uint32_t n;
         std::memcpy(&n, tetes + 8 * q, sizeof n);
-        for (std::size_t x = 0; x < fin; x += bloc) Bloc::copier(vers + x, termes + x);
-        Bloc::copier(vers + fin, texte);
-        for (std::size_t x = bloc; x < n; x += bloc) Bloc::copier(vers + fin + x, texte + x);
+        copier(vers, termes, fin);
+        copier(vers + fin, texte, n);
         vers += fin + n;
         texte += n;
     }
 }
 
-struct BlocOrdinaire {
-    static void copier(char* vers, const char* depuis) { std::memcpy(vers, depuis, bloc); }
-};
-
-void copier_lignes_ordinaire(char* vers, const char* termes, std::size_t fin, const char* tetes, const char* texte,
-                             std::uint32_t lignes) {
-    copier_lignes<BlocOrdinaire>(vers, termes, fin, tetes, texte, lignes);
+#ifdef TAVERLUNE_AVX
+__attribute__((target("avx"))) inline __m256i lire_bloc(const char* depuis) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depuis));
 }
 
-#ifdef TAVERLUNE_AVX
-// With AVX, a block is one 32-byte move instead of two of 16 bytes.
-struct BlocAvx {
-    __attribute__((target("avx"))) static void copier(char* vers, const char* depuis) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(vers),
-                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depuis)));
-    }
-};
+__attribute__((target("avx"))) inline void poser_bloc(char* vers, __m256i b) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(vers), b);
+}
 
+// The same with AVX: a block is one 32-byte move instead of two of 16 bytes,
+// and the terms' text, the same on every line, stays in K registers.
+template <std::size_t K>
+__attribute__((target("avx"))) void lignes_avx(char* vers, const char* termes, std::size_t fin, const char* tetes,
+                                               const char* texte, std::uint32_t lignes) {
+    __m256i prefixe[K];
+    for (std::size_t k = 0; k < K; ++k) prefixe[k] = lire_bloc(termes + k * bloc);
+    for (std::uint32_t q = 0; q < lignes; ++q) {
+        std::uint32_t n;
+        std::memcpy(&n, tetes + 8 * q, sizeof n);
+        for (std::size_t k = 0; k < K; ++k) poser_bloc(vers + k * bloc, prefixe[k]);
+        for (std::size_t x = 0; x < n; x += bloc) poser_bloc(vers + fin + x, lire_bloc(texte + x));
+        vers += fin + n;
+        texte += n;
+    }
+}
+
+// Terms longer than three blocks, which are rare, take the plain copy.
 __attribute__((target("avx"))) void copier_lignes_avx(char* vers, const char* termes, std::size_t fin,
                                                       const char* tetes, const char* texte, std::uint32_t lignes) {
-    copier_lignes<BlocAvx>(vers, termes, fin, tetes, texte, lignes);
+    switch ((fin + bloc - 1) / bloc) {
+        case 1:
+            return lignes_avx<1>(vers, termes, fin, tetes, texte, lignes);
+        case 2:
+            return lignes_avx<2>(vers, termes, fin, tetes, texte, lignes);
+        case 3:
+            return lignes_avx<3>(vers, termes, fin, tetes, texte, lignes);
+        default:
+            return copier_lignes_ordinaire(vers, termes, fin, tetes, texte, lignes);
+    }
 }
 
 // The processor has AVX, and the system saves its registers.
@@ -117,6 +133,7 @@ using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, con
 // Chosen at the first listing of the run, not at start-up: in a virtual
 // machine, each question to the processor goes through the host.
 CopieDeLignes copie_de_lignes() {
+    if (noyau_portable) return copier_lignes_ordinaire;
 #ifdef TAVERLUNE_AVX
     static const CopieDeLignes choix = avx_utilisable() ? copier_lignes_avx : copier_lignes_ordinaire;
     return choix;

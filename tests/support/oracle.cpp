@@ -12,6 +12,7 @@
 #include "dialogue/console.h"
 #include "dialogue/dialogue.h"
 #include "divisors/large_factor.h"
+#include "search/counting.h"
 #include "search/search.h"
 
 namespace essai {
@@ -227,7 +228,10 @@ std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool liste
             return "N = " + std::to_string(n) + ", target " + std::to_string(cible) + (lister ? ", listed" : ", counted") +
                    ": method " + std::to_string(&r - reglages) + " differs";
     }
-    return "";
+    noyau_portable = lister;  // the lines copied as where the processor has no AVX
+    const bool meme = !lister || calculer(n, cible, choisie, lister) == attendu;
+    noyau_portable = false;
+    return meme ? "" : "N = " + std::to_string(n) + ", target " + std::to_string(cible) + ": listed without AVX differs";
 }
 
 }  // namespace essai
