@@ -10,9 +10,9 @@
 #include <tuple>
 #include <vector>
 
-#include "search/counting.h"
-#include "search/moyens.h"
-#include "search/structure.h"
+#include "engine/count_table.h"
+#include "engine/passes.h"
+#include "engine/prime_power_split.h"
 #include "support/oracle.h"
 #include "support/process.h"
 

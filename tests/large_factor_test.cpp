@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "divisors/large_factor.h"
-#include "search/compte.h"
+#include "engine/exact_count.h"
 
 namespace {
 

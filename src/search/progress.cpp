@@ -130,11 +130,7 @@ Avancement::~Avancement() {
         if (installes[k]) ::sigaction(signaux[k], &anciennes[k], nullptr);
 }
 
-void Avancement::montrer(double part, std::uint64_t solutions) { dessiner(part, solutions); }
-
-void Avancement::montrer(double part) { dessiner(part, std::nullopt); }
-
-void Avancement::dessiner(double part, std::optional<std::uint64_t> solutions) {
+void Avancement::montrer(double part, std::optional<std::uint64_t> solutions) {
     if (!actif_) return;
     const auto maintenant = std::chrono::steady_clock::now();
     const double ecoule = std::chrono::duration<double>(maintenant - debut_).count();

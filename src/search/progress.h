@@ -13,8 +13,8 @@
 // runs: the progress is drawn on the line below and the cursor is put back
 // where it was, so that the screen after the search is exactly the screen
 // without it. Otherwise the cursor is at the start of a line of its own, and
-// the progress is drawn there. The clock is read only every so many steps:
-// no thread or timer.
+// the progress is drawn there. The engine's progress callback draws it: no
+// thread or timer of its own.
 //
 // While an Avancement exists, the first SIGINT or SIGTERM erases the line,
 // says on standard error that the calculation was interrupted, and ends the
@@ -39,26 +39,17 @@ public:
     Avancement(const Avancement&) = delete;
     Avancement& operator=(const Avancement&) = delete;
 
-    /// Cheap: call at every step; looks at the clock every 2^16 calls.
-    /// `part` gives the share of the work done, in [0, 1].
-    template <class FonctionPart>
-    void pas(FonctionPart&& part, std::uint64_t solutions) {
-        if (!actif_ || (++pas_ & 0xFFFF) != 0) return;
-        montrer(part(), solutions);
-    }
-    /// Looks at the clock now.
-    void montrer(double part, std::uint64_t solutions);
-    /// The same for a search that knows the number of solutions only at its
-    /// end (counting): the line does not show one.
-    void montrer(double part);
+    /// A line may be drawn: standard error is a terminal we may write on.
+    bool actif() const { return actif_; }
+    /// Looks at the clock, and draws the line if it is time: `part` is the
+    /// share of the work done, in [0, 1], with the solutions found so far
+    /// when the search knows them (not while counting).
+    void montrer(double part, std::optional<std::uint64_t> solutions);
 
 private:
-    void dessiner(double part, std::optional<std::uint64_t> solutions);
-
     bool actif_ = false;    // standard error is a terminal we may write on
     bool dessous_ = false;  // drawn on the line below standard output's open line
     bool affiche_ = false;  // a line is on the screen
-    std::uint64_t pas_ = 0;
     std::chrono::steady_clock::time_point debut_;
     std::chrono::steady_clock::time_point dernier_;
 };

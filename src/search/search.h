@@ -1,7 +1,10 @@
 // The divisor-sum search: one calculation from its questions to its report.
 #pragma once
 
-#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "engine/engine.h"
 
 /// One calculation: asks N, whether to print every solution, the target;
 /// then runs its stages (etapes).
@@ -20,14 +23,14 @@ void etapes();
 bool bornes();
 
 /// The search: finds every subset of Div[1..ND1] whose sum is SN, prints each
-/// one when Sol = 1 (after a header), and leaves ns, ndif and NS[1..ND1].
-/// Runs recherche_choisie.
+/// one when Sol = 1 (after the solutions' header), and leaves ns, ndif and
+/// NS[1..ND1]. Runs recherche_choisie.
 void enumeration();
 
 /// The search that enumeration runs: the fast engine (recherche_rapide); the
 /// reference program sets the pattern walk (parcours), a test harness may set
 /// a search of its own.
-extern void (*recherche_choisie)();
+extern std::function<void()> recherche_choisie;
 
 /// The pattern walk, as the search is defined: every pattern between the
 /// start and the stop patterns, one suiv3 step at a time.
@@ -40,17 +43,17 @@ void parcours();
 int suiv3();
 
 /// The fast engine: the same output and counts as parcours, visiting only
-/// what can still lead to a solution.
-void recherche_rapide();
+/// what can still lead to a solution; `reglages` are the engine's (the
+/// tests check each method alone with them).
+void recherche_rapide(const Reglages& reglages = {});
 
-/// The fast engine's choices, which the tests change to check each method
-/// alone: counting by the table of counts over all the divisors; by the split
-/// along a prime factor; the bytes the table of reachable sums of the listing
-/// may take (256 MiB); counting by remembered remainders.
-extern bool comptage_par_table;
-extern bool comptage_par_structure;
-extern std::size_t octets_sommes_max;
-extern bool comptage_memorise;
+/// How the dialogue writes a solution: a frame before and after it, and
+/// between two of its terms.
+extern const Forme forme_du_dialogue;
+
+/// Adds counts by number of terms (par_termes[m]: solutions of m terms) to
+/// NS, ns and ndif.
+void ajouter_comptes(const std::vector<Compte>& par_termes);
 
 /// The report (count and distribution by number of terms) and the reset of
 /// the working lists to their start-up length.

@@ -17,12 +17,12 @@
 namespace {
 
 void imprimer_solution() {
-    ecrire(" \n  \t  ");
+    ecrire(forme_du_dialogue.ouverture);
     for (j = ndec; j >= 1; --j) {
         ecrire_nombre(Ter[j]);
-        if (j > 1) ecrire(" || ");
+        if (j > 1) ecrire(forme_du_dialogue.separateur);
     }
-    ecrire(" \n  \t  ");
+    ecrire(forme_du_dialogue.fermeture);
 }
 
 }  // namespace
@@ -54,7 +54,6 @@ void parcours() {
     i = j + 1;
     for (j = 1; j <= ND1; ++j) Term1[j] = j >= i ? 1 : 0;
 
-    if (Sol == 1) ecrire(" \n \n \t Les sommes recherchees ont pour termes : \n ");
     T = ND1;
     T0 = ND1;
     for (j = 0; j <= ND1 + 3; ++j) Ter.push_back(0);

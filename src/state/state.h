@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "search/compte.h"
+#include "engine/exact_count.h"
 
 /// A signed 64-bit integer: every divisor, answer, index and most counters.
 using Integer = std::int64_t;

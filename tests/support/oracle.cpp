@@ -12,7 +12,7 @@
 #include "dialogue/console.h"
 #include "dialogue/dialogue.h"
 #include "divisors/large_factor.h"
-#include "search/counting.h"
+#include "engine/count_table.h"
 #include "search/search.h"
 
 namespace essai {

@@ -1,28 +1,27 @@
 // The sums that the divisors left can make, for the listing: one row of bits
 // per divisor, over the sums that its group's divisors from it on can make,
-// in units of the group (groups.h).
+// in units of the group (carry_free_groups.h).
 //
-// Reads: Div[1..ND1], ND1.
-// Cost: memory and time about ND1 x (group sum) / 64 words.
+// Cost: memory and time about n x (group sum) / 64 words.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "search/groups.h"
+#include "engine/carry_free_groups.h"
 
 class SommesAtteignables {
 public:
-    explicit SommesAtteignables(const Decoupage& d);
+    SommesAtteignables(const Tache& t, const Decoupage& d);
 
     /// The rows would take at most `octets_max` bytes.
     static bool tient(const Decoupage& d, std::size_t octets_max);
 
     const Decoupage& decoupage() const { return d_; }
 
-    /// The row of group g for Div[m..fin]: bit v is set when some subset of
-    /// the group's divisors from Div[m] on makes v units, for v from 0 to the
+    /// The row of group g for element[m..fin]: bit v is set when some subset of
+    /// the group's divisors from element[m] on makes v units, for v from 0 to the
     /// group's plafond. m runs from the group's debut to fin + 1, whose row
     /// holds the empty sum alone.
     const std::uint64_t* ligne(std::size_t g, std::size_t m) const {

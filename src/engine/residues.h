@@ -10,14 +10,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "search/compte.h"
+#include "engine/exact_count.h"
 
 /// A residue, or a prime modulus, below 2^15.
 using Residu = std::uint16_t;
 
-/// The `nombre` largest primes below 2^15, in decreasing order (fewer when
-/// there are not so many: 3511 at most).
-const std::vector<Residu>& premiers_modulaires(std::size_t nombre);
+/// The odd primes below 2^15, in decreasing order (3511 of them).
+const std::vector<Residu>& premiers_modulaires();
 
 /// How many of those primes are needed for counts below 2^bits: their
 /// product exceeds 2^bits.

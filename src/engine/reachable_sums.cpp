@@ -1,7 +1,5 @@
 // The sums that the divisors left can make (see reachable.h).
-#include "search/reachable.h"
-
-#include "state/state.h"
+#include "engine/reachable_sums.h"
 
 namespace {
 
@@ -10,7 +8,7 @@ std::size_t lignes(const Groupe& G) { return G.fin >= G.debut ? G.fin - G.debut 
 
 }  // namespace
 
-SommesAtteignables::SommesAtteignables(const Decoupage& d) : d_(d) {
+SommesAtteignables::SommesAtteignables(const Tache& t, const Decoupage& d) : d_(d) {
     std::size_t mots = 0;
     for (const Groupe& G : d_.groupes) {
         debut_groupe_.push_back(mots);
@@ -25,7 +23,7 @@ SommesAtteignables::SommesAtteignables(const Decoupage& d) : d_(d) {
             // row m = row m+1 | (row m+1 << v), cut at the group's last word
             std::uint64_t* dst = bits_.data() + debut_groupe_[g] + (m - G.debut) * w;
             const std::uint64_t* src = dst + w;
-            const std::size_t v = static_cast<std::size_t>(Div[static_cast<Integer>(m)] / G.unite);
+            const std::size_t v = static_cast<std::size_t>(t.element[m] / G.unite);
             const std::size_t decal_mots = v / 64;
             const unsigned decal_bits = static_cast<unsigned>(v % 64);
             for (std::size_t x = 0; x < w; ++x) {

@@ -1,5 +1,5 @@
 // The memory and cores a long count may use, and its passes run on them.
-#include "search/moyens.h"
+#include "engine/passes.h"
 
 #include <sched.h>
 #include <sys/resource.h>
@@ -54,8 +54,6 @@ std::size_t reste_sous(int ressource, std::size_t utilise) {
 
 }  // namespace
 
-unsigned fils_max = 0;
-
 std::size_t memoire_disponible() {
     const std::size_t utilise = taille_du_processus();
     std::size_t libre =
@@ -67,16 +65,15 @@ std::size_t memoire_disponible() {
     return libre > marge ? libre - marge : 0;
 }
 
-unsigned fils_disponibles() {
+unsigned coeurs_disponibles() {
     cpu_set_t ensemble;
     unsigned n = 1;
     if (::sched_getaffinity(0, sizeof ensemble, &ensemble) == 0) n = static_cast<unsigned>(CPU_COUNT(&ensemble));
-    n = std::max(1u, n);
-    return fils_max != 0 ? std::min(n, fils_max) : n;
+    return std::max(1u, n);
 }
 
 bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
-                     const std::function<void(std::size_t, void*)>& passe, const std::function<void()>& attente) {
+                     const std::function<void(std::size_t, void*)>& passe, const std::function<bool()>& attente) {
     if (nombre == 0) return true;
     fils = static_cast<unsigned>(std::min<std::size_t>(std::max(1u, fils), nombre));
     std::vector<void*> tampons;
@@ -88,6 +85,7 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
     if (tampons.empty()) return false;
 
     std::atomic<std::size_t> suivante{0};
+    std::atomic<bool> arrete{false};
     std::mutex verrou;
     std::condition_variable fin;
     std::size_t finis = 0;
@@ -102,7 +100,8 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
         }
     };
     const auto travailler = [&](void* tampon) {
-        for (std::size_t k, fois = 0; (k = suivante.fetch_add(1)) < nombre; ++fois) une(k, tampon, fois == 0);
+        for (std::size_t k, fois = 0; !arrete.load() && (k = suivante.fetch_add(1)) < nombre; ++fois)
+            une(k, tampon, fois == 0);
     };
     std::vector<std::thread> travailleurs;
     for (void* t : attente ? tampons : std::vector<void*>{}) {
@@ -124,11 +123,15 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
         while (finis < travailleurs.size()) {
             fin.wait_for(garde, std::chrono::milliseconds(100));
             garde.unlock();
-            attente();
+            if (!attente()) arrete = true;
             garde.lock();
         }
     }
     for (std::thread& t : travailleurs) t.join();
+    if (arrete) {
+        for (void* t : tampons) std::free(t);
+        return false;
+    }
     for (std::size_t k = 0; k < nombre; ++k)
         if (a_refaire[k] != 0) {
             a_refaire[k] = 0;

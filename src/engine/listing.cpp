@@ -1,4 +1,4 @@
-// The depth-first listing (see engine.h).
+// The depth-first listing (see task.h).
 //
 // The walk meets the solutions in increasing lexicographic order of their
 // ascending term lists (a pattern of greater value holds the smaller divisor
@@ -19,10 +19,8 @@
 //
 // Each line is copied whole from the text of the current terms, made from the
 // divisors' texts as the search goes down, and the lines are handed to the
-// console 64 KiB at a time (on a terminal, one by one).
+// caller's Puits 64 KiB at a time (or one by one, when the Forme asks).
 //
-// Reads: Div[1..ND1], ND1, SN, Sol.
-// Writes: ns, ndif, NS[1..ND1]; the solutions, when Sol = 1.
 // Cost: with the table, one step per term that a solution does not share with
 // the one before it, less where the endings are remembered, and a copy of its
 // text, in blocks of 32 bytes; memory up to 256 KiB for the states and 16 MiB
@@ -41,18 +39,12 @@
 #define TAVERLUNE_AVX 1
 #endif
 
-#include "dialogue/console.h"
-#include "search/counting.h"
-#include "search/engine.h"
-#include "state/state.h"
+#include "engine/reachable_sums.h"
+#include "engine/task.h"
 
 namespace {
 
 using u64 = std::uint64_t;
-
-// Before and after each solution, and between two of its terms.
-constexpr std::string_view cadre = " \n  \t  ";
-constexpr std::string_view entre = " || ";
 
 // Texts are copied in blocks of this many bytes whatever their length, so
 // every buffer has that much room after its text.
@@ -132,8 +124,8 @@ using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, con
 
 // Chosen at the first listing of the run, not at start-up: in a virtual
 // machine, each question to the processor goes through the host.
-CopieDeLignes copie_de_lignes() {
-    if (noyau_portable) return copier_lignes_ordinaire;
+CopieDeLignes copie_de_lignes(bool portable) {
+    if (portable) return copier_lignes_ordinaire;
 #ifdef TAVERLUNE_AVX
     static const CopieDeLignes choix = avx_utilisable() ? copier_lignes_avx : copier_lignes_ordinaire;
     return choix;
@@ -153,72 +145,83 @@ struct Enregistrement {
 };
 
 // The solutions' lines: the text of the terms taken so far, the lines
-// gathered for the console, the counts and, for the search with the table,
+// gathered for the Puits, the counts and, for the search with the table,
 // the remembered endings.
 class Lignes {
 public:
-    Lignes() {
-        const std::size_t n = static_cast<std::size_t>(ND1);
+    Lignes(const Tache& t, Puits* puits, const Forme& forme)
+        : puits_(puits),
+          affiche_(puits != nullptr),
+          au_terminal_(puits != nullptr && forme.immediat),
+          copie_(copie_de_lignes(t.reglages.noyau_portable)),
+          ouverture_(forme.ouverture),
+          separateur_(forme.separateur),
+          fermeture_(forme.fermeture) {
+        const std::size_t n = t.n;
         par_termes_.assign(n + 1, 0);
         if (!affiche_) return;
-        // Each divisor's text in two slots of `bloc` bytes: " || d", then
-        // " || d" and the closing frame; a first term leaves out the " || ".
-        // One slot more, for what is read past the last one.
-        textes_.assign(2 * (n + 2) * bloc, 0);
+        // Each element's text in two slots of `case_` bytes: the separator
+        // and d, then the separator, d and the closing; a first term leaves
+        // out the separator. One slot more, for what is read past the last one.
+        case_ = (separateur_.size() + 20 + fermeture_.size() + bloc) / bloc * bloc;
+        textes_.assign(2 * (n + 2) * case_, 0);
         longueurs_.assign(n + 1, 0);
         for (std::size_t m = 1; m <= n; ++m) {
-            const std::string t = std::string(entre) + std::to_string(Div[static_cast<Integer>(m)]);
-            std::memcpy(&textes_[2 * m * bloc], t.data(), t.size());
-            std::memcpy(&textes_[(2 * m + 1) * bloc], t.data(), t.size());
-            std::memcpy(&textes_[(2 * m + 1) * bloc + t.size()], cadre.data(), cadre.size());
-            longueurs_[m] = t.size();
+            const std::string x = separateur_ + std::to_string(t.element[m]);
+            std::memcpy(&textes_[2 * m * case_], x.data(), x.size());
+            std::memcpy(&textes_[(2 * m + 1) * case_], x.data(), x.size());
+            std::memcpy(&textes_[(2 * m + 1) * case_ + x.size()], fermeture_.data(), fermeture_.size());
+            longueurs_[m] = x.size();
         }
-        termes_.assign(cadre.size() + n * (entre.size() + 20) + bloc, 0);
-        std::memcpy(termes_.data(), cadre.data(), cadre.size());
+        termes_.assign(ouverture_.size() + n * (separateur_.size() + 20) + bloc, 0);
+        std::memcpy(termes_.data(), ouverture_.data(), ouverture_.size());
         sortie_.assign(taille_sortie + bloc, 0);
     }
 
-    /// Text length of the terms taken, before any: the opening frame.
-    static std::size_t debut() { return cadre.size(); }
+    /// Text length of the terms taken, before any: the opening.
+    std::size_t debut() const { return ouverture_.size(); }
 
-    /// Adds Div[m], the term after `profondeur` others, to the text of the
+    /// Adds element[m], the term after `profondeur` others, to the text of the
     /// terms that ends at `fin`; returns the new end.
     std::size_t prendre(std::size_t fin, std::size_t m, std::size_t profondeur) {
         if (!affiche_) return fin;
-        const std::size_t sans = profondeur == 0 ? entre.size() : 0;
-        copier(termes_.data() + fin, &textes_[2 * m * bloc] + sans, longueurs_[m] - sans);
+        const std::size_t sans = profondeur == 0 ? separateur_.size() : 0;
+        copier(termes_.data() + fin, &textes_[2 * m * case_] + sans, longueurs_[m] - sans);
         return fin + longueurs_[m] - sans;
     }
 
-    /// A solution: the terms up to `fin`, then Div[m] as its last term.
+    /// A solution: the terms up to `fin`, then element[m] as its last term.
     void solution(std::size_t fin, std::size_t m, std::size_t profondeur) {
         if (!affiche_) return ligne(fin, nullptr, 0, profondeur + 1);
-        const std::size_t sans = profondeur == 0 ? entre.size() : 0;
-        ligne(fin, &textes_[(2 * m + 1) * bloc] + sans, longueurs_[m] + cadre.size() - sans, profondeur + 1);
+        const std::size_t sans = profondeur == 0 ? separateur_.size() : 0;
+        ligne(fin, &textes_[(2 * m + 1) * case_] + sans, longueurs_[m] + fermeture_.size() - sans, profondeur + 1);
     }
 
     std::uint64_t trouvees() const { return trouvees_; }
 
-    /// The counts into NS, ns, ndif; the lines gathered to the console.
-    void finir() {
+    /// The counts into r; the lines gathered to the Puits.
+    void finir(Resultat& r) {
         vider();
-        std::vector<Compte> comptes(par_termes_.size());
-        for (std::size_t m = 0; m < par_termes_.size(); ++m) comptes[m] += par_termes_[m];
-        ajouter_comptes(comptes);
+        if (affiche_ && !au_terminal_) puits_->vider();
+        r.par_termes.assign(par_termes_.size(), Compte{});
+        r.total = Compte{};
+        for (std::size_t m = 0; m < par_termes_.size(); ++m) {
+            r.par_termes[m] += par_termes_[m];
+            r.total += par_termes_[m];
+        }
     }
 
     // ---- Remembered endings, for the search with the table -----------------------
 
     /// Room for the states whose units to make are below `unites_max`.
     void memoriser(u64 unites_max) {
-        const std::size_t n = static_cast<std::size_t>(ND1);
-        largeur_ = n + 1;
+        largeur_ = par_termes_.size();
         unites_max_ = std::min<u64>(unites_max, etats_max / largeur_);
         index_.assign(static_cast<std::size_t>(unites_max_) * largeur_, inconnu);
         fins_.assign(marge, 0);
     }
 
-    /// Entering the state (r units to make, from Div[m]) after `profondeur`
+    /// Entering the state (r units to make, from element[m]) after `profondeur`
     /// terms whose text ends at `fin`. true when its endings were remembered:
     /// they are copied, and the state is done.
     bool entrer(u64 r, std::size_t m, std::size_t profondeur, std::size_t fin) {
@@ -299,8 +302,8 @@ private:
                 plein_ += longueur;
                 texte = vers;
             } else {  // longer than the buffer: straight to the console
-                ecrire(std::string_view(termes_.data(), fin));
-                ecrire(std::string_view(queue, n));
+                puits_->ecrire(std::string_view(termes_.data(), fin));
+                puits_->ecrire(std::string_view(queue, n));
             }
             if (au_terminal_) vider();
         }
@@ -348,17 +351,20 @@ private:
     }
 
     void vider() {
-        if (plein_ > 0) ecrire(std::string_view(sortie_.data(), plein_));
+        if (plein_ > 0) puits_->ecrire(std::string_view(sortie_.data(), plein_));
         plein_ = 0;
-        if (au_terminal_) vider_sortie();
+        if (au_terminal_) puits_->vider();
     }
 
-    const bool affiche_ = Sol == 1;
-    // On a terminal each solution shows as soon as it is found.
-    const bool au_terminal_ = Sol == 1 && sortie_est_un_terminal();
-    const CopieDeLignes copie_ = copie_de_lignes();
-    std::vector<char> textes_;            // the divisors' two texts
-    std::vector<std::size_t> longueurs_;  // length of " || d"
+    Puits* const puits_;
+    const bool affiche_;
+    // Each solution handed over as soon as it is found (a terminal).
+    const bool au_terminal_;
+    const CopieDeLignes copie_;
+    const std::string ouverture_, separateur_, fermeture_;
+    std::size_t case_ = 0;                // bytes of an element's slot
+    std::vector<char> textes_;            // the elements' two texts
+    std::vector<std::size_t> longueurs_;  // length of the separator and d
     std::vector<char> termes_;            // the frame and the terms taken
     std::vector<char> sortie_;            // lines for the console
     std::size_t plein_ = 0;
@@ -372,10 +378,11 @@ private:
     Enregistrement enr_;
 };
 
-// The share of the walk covered, for the progress line: the walk counts
-// pattern values down, and the value of a branch, in units of 2^ND1, is the
-// sum of 2^-m over its divisors Div[m]. Computed only when shown, from the
-// divisor taken at each depth, pris(q) for q below `profondeur`, and Div[m].
+// The share of the search covered, for the progress callback: the
+// solutions come in decreasing order of the binary number whose digit m is 1
+// when element[m] is taken, and the value of a branch, in units of 2^n, is
+// the sum of 2^-m over its elements. Computed only when shown, from the
+// element taken at each depth, pris(q) for q below `profondeur`, and m.
 template <class Pris>
 double part(Pris pris, std::size_t profondeur, std::size_t m) {
     auto puissance = [](std::size_t x) { return std::ldexp(1.0, -static_cast<int>(std::min<std::size_t>(x, 2000))); };
@@ -384,11 +391,29 @@ double part(Pris pris, std::size_t profondeur, std::size_t m) {
     return 1.0 - valeur;
 }
 
+// Tells the caller how far the search is, every 2^16 steps; false when the
+// caller asks it to stop.
+class Pouls {
+public:
+    explicit Pouls(const Tache& t) : t_(t), actif_(static_cast<bool>(t.rappels.progres)) {}
+
+    template <class FonctionPart>
+    bool pas(FonctionPart&& part, std::uint64_t trouvees) {
+        if (!actif_ || (++pas_ & 0xFFFF) != 0) return true;
+        return t_.suivre(part(), trouvees);
+    }
+
+private:
+    const Tache& t_;
+    const bool actif_;
+    std::uint64_t pas_ = 0;
+};
+
 // The search with the table: in each state, r units of group g to make from
-// Div[m] on, where the divisors from Div[m] on can make them.
-void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
+// element[m] on, where the elements from element[m] on can make them.
+void lister_par_table(const Tache& t, const SommesAtteignables& table, Lignes& lignes, Resultat& resultat) {
     const Decoupage& d = table.decoupage();
-    const std::size_t n = static_cast<std::size_t>(ND1);
+    const std::size_t n = t.n;
     constexpr std::size_t aucun = static_cast<std::size_t>(-1);
 
     // Each divisor in units of its group, and the row of what the divisors
@@ -402,21 +427,21 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
     for (std::size_t g = d.groupes.size(); g-- > 0;) {
         const Groupe& G = d.groupes[g];
         for (std::size_t m = G.debut; m <= G.fin; ++m) {
-            valeur[m] = static_cast<u64>(Div[static_cast<Integer>(m)] / G.unite);
+            valeur[m] = static_cast<u64>(t.element[m] / G.unite);
             apres[m] = table.ligne(g, m + 1);
         }
         if (G.chiffre == 0) continue;
         // A digit that its group cannot make: no solution.
         if (G.chiffre > G.plafond ||
             !SommesAtteignables::contient(table.ligne(g, G.debut), static_cast<u64>(G.chiffre)))
-            return;
+            return lignes.finir(resultat);
         groupe_suivant[g] = premier;
         premier = g;
         unites_max = std::max(unites_max, static_cast<u64>(G.chiffre) + 1);
     }
-    if (premier == aucun) return;
+    if (premier == aucun) return lignes.finir(resultat);
 
-    Lignes lignes;
+    Pouls pouls(t);
     lignes.memoriser(unites_max);
     struct Etage {
         std::size_t m;  // the divisor taken
@@ -431,15 +456,18 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
     std::size_t g = premier;
     std::size_t m = d.groupes[g].debut;
     u64 r = static_cast<u64>(d.groupes[g].chiffre);
-    std::size_t fin = Lignes::debut();
+    std::size_t fin = lignes.debut();
     for (;;) {
         // Down from the state (r, m), as far as it goes.
         for (;;) {
-            avancement.pas([&] { return part(pris, p, m); }, lignes.trouvees());
+            if (!pouls.pas([&] { return part(pris, p, m); }, lignes.trouvees())) {
+                resultat.complet = false;
+                return lignes.finir(resultat);
+            }
             const u64 v = valeur[m];
             u64 r_fils;
             std::size_t g_fils, m_fils;
-            if (v == r) {  // Div[m] makes the group
+            if (v == r) {  // element[m] makes the group
                 g_fils = groupe_suivant[g];
                 if (g_fils == aucun) {
                     lignes.solution(fin, m, p);
@@ -452,7 +480,7 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
                 r_fils = r - v;
                 m_fils = m + 1;
             } else {
-                ++m;  // the divisors after Div[m] make r without it
+                ++m;  // the elements after element[m] make r without it
                 continue;
             }
             pile[p] = {m, r, g, fin};
@@ -467,7 +495,7 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
         // if the divisors after it can still make what it has to.
         for (;;) {
             lignes.sortir(p);
-            if (p == 0) return lignes.finir();
+            if (p == 0) return lignes.finir(resultat);
             --p;
             m = pile[p].m;
             r = pile[p].r;
@@ -480,34 +508,37 @@ void lister_par_table(const SommesAtteignables& table, Avancement& avancement) {
 }
 
 // The search without the table, between the two bounds.
-void lister_sans_table(Avancement& avancement) {
-    const std::size_t n = static_cast<std::size_t>(ND1);
-    const Somme cible = SN;
-    // reste_total[m] = Div[m] + ... + Div[n]; reste_total[n + 1] = 0.
+void lister_sans_table(const Tache& t, Lignes& lignes, Resultat& resultat) {
+    const std::size_t n = t.n;
+    const Somme cible = t.cible;
+    // reste_total[m] = element[m] + ... + element[n]; reste_total[n + 1] = 0.
     std::vector<Somme> reste_total(n + 2, 0);
-    for (std::size_t m = n; m >= 1; --m) reste_total[m] = reste_total[m + 1] + Div[static_cast<Integer>(m)];
+    for (std::size_t m = n; m >= 1; --m) reste_total[m] = reste_total[m + 1] + t.element[m];
 
-    Lignes lignes;
+    Pouls pouls(t);
     std::vector<std::size_t> choisi(n + 1, 0);   // index taken at each depth
     std::vector<std::size_t> suivant(n + 2, 0);  // next index to try at each depth
     std::vector<Somme> somme(n + 2, 0);          // sum of the indices taken
     std::vector<std::size_t> fin(n + 2, 0);      // end of the terms' text at each depth
-    fin[0] = Lignes::debut();
+    fin[0] = lignes.debut();
 
     std::size_t p = 0;
     suivant[0] = 1;
     for (;;) {
         const std::size_t m = suivant[p];
         const Somme s = somme[p];
-        avancement.pas([&] { return part([&](std::size_t q) { return choisi[q]; }, p, m); }, lignes.trouvees());
-        const bool vivant = m <= n && s + reste_total[m] >= cible && s + Div[static_cast<Integer>(m)] <= cible;
-        if (vivant && s + Div[static_cast<Integer>(m)] == cible) {
+        if (!pouls.pas([&] { return part([&](std::size_t q) { return choisi[q]; }, p, m); }, lignes.trouvees())) {
+            resultat.complet = false;
+            break;
+        }
+        const bool vivant = m <= n && s + reste_total[m] >= cible && s + t.element[m] <= cible;
+        if (vivant && s + t.element[m] == cible) {
             // A solution; any larger divisor at this depth would overshoot.
             lignes.solution(fin[p], m, p);
         } else if (vivant) {
             choisi[p] = m;
             fin[p + 1] = lignes.prendre(fin[p], m, p);
-            somme[p + 1] = s + Div[static_cast<Integer>(m)];
+            somme[p + 1] = s + t.element[m];
             suivant[p + 1] = m + 1;
             ++p;
             continue;
@@ -517,12 +548,13 @@ void lister_sans_table(Avancement& avancement) {
         --p;
         ++suivant[p];
     }
-    lignes.finir();
+    lignes.finir(resultat);
 }
 
 }  // namespace
 
-void lister(const SommesAtteignables* sommes, Avancement& avancement) {
-    if (sommes != nullptr) lister_par_table(*sommes, avancement);
-    else lister_sans_table(avancement);
+void lister_tache(const Tache& t, const SommesAtteignables* sommes, Puits* puits, const Forme& forme, Resultat& r) {
+    Lignes lignes(t, puits, forme);
+    if (sommes != nullptr) lister_par_table(t, *sommes, lignes, r);
+    else lister_sans_table(t, lignes, r);
 }

@@ -9,16 +9,17 @@
 // and each group is a small problem even when N and the target are near 2^63.
 // Otherwise there is a single group, in units of 1.
 //
-// Reads: Div[1..ND1], ND1, SN, N, nf, Nfact, Nexpo.
+// Reads: the Tache's elements, target and factorisation.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
-#include "search/compte.h"
+#include "engine/exact_count.h"
+#include "engine/task.h"
 
 struct Groupe {
-    std::size_t debut = 1;  ///< Div[debut..fin]; empty when fin < debut
+    std::size_t debut = 1;  ///< element[debut..fin]; empty when fin < debut
     std::size_t fin = 0;
     Somme unite = 1;    ///< p^e
     Somme chiffre = 0;  ///< the target's digit, in units
@@ -31,5 +32,5 @@ struct Decoupage {
     bool impossible = false;  ///< a digit that its group cannot make
 };
 
-/// The groups of Div[1..ND1] for the target SN.
-Decoupage decouper();
+/// The groups of t.element[1..n] for the target t.cible.
+Decoupage decouper(const Tache& t);

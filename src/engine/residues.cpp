@@ -1,19 +1,12 @@
 // Counts modulo small primes, and the exact count they determine (see
-// modulaire.h).
-#include "search/modulaire.h"
+// residues.h).
+#include "engine/residues.h"
 
 #include <cmath>
 
 namespace {
 
 constexpr std::uint32_t plafond_premiers = 1u << 15;
-
-bool premier(std::uint32_t n) {
-    if (n < 2) return false;
-    for (std::uint32_t d = 2; d * d <= n; ++d)
-        if (n % d == 0) return false;
-    return true;
-}
 
 /// a^-1 modulo the prime q.
 std::uint32_t inverse(std::uint32_t a, std::uint32_t q) {
@@ -37,11 +30,19 @@ Compte& multiplier(Compte& x, std::uint64_t facteur) {
 
 }  // namespace
 
-const std::vector<Residu>& premiers_modulaires(std::size_t nombre) {
-    static std::vector<Residu> premiers;
-    for (std::uint32_t c = premiers.empty() ? plafond_premiers - 1 : premiers.back() - 1u;
-         premiers.size() < nombre && c > 2; --c)
-        if (premier(c)) premiers.push_back(static_cast<Residu>(c));
+const std::vector<Residu>& premiers_modulaires() {
+    // Built once, by the first caller, and never changed afterwards: counts
+    // running at the same time share it.
+    static const std::vector<Residu> premiers = [] {
+        std::vector<char> compose(plafond_premiers, 0);
+        for (std::uint32_t d = 2; d * d < plafond_premiers; ++d)
+            if (compose[d] == 0)
+                for (std::uint32_t x = d * d; x < plafond_premiers; x += d) compose[x] = 1;
+        std::vector<Residu> r;
+        for (std::uint32_t c = plafond_premiers - 1; c > 2; --c)
+            if (compose[c] == 0) r.push_back(static_cast<Residu>(c));
+        return r;
+    }();
     return premiers;
 }
 

@@ -1,5 +1,5 @@
 // Exact counts: addition, product and decimal digits.
-#include "search/compte.h"
+#include "engine/exact_count.h"
 
 Compte& Compte::operator+=(std::uint64_t n) {
     for (std::size_t m = 0; n != 0; ++m) {

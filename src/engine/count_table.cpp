@@ -9,7 +9,7 @@
 // updates of a pass exactly, for an honest progress share. A table larger
 // than the caches takes its elements two at a time, in one sweep of its rows
 // instead of two: its time goes in moving rows to and from memory.
-#include "search/counting.h"
+#include "engine/count_table.h"
 
 #include <immintrin.h>
 
@@ -18,7 +18,7 @@
 #include <limits>
 #include <new>
 
-#include "search/moyens.h"
+#include "engine/passes.h"
 
 namespace {
 
@@ -93,15 +93,12 @@ struct ModeModulaire {
     }
 };
 
-bool avec_avx2() {
+bool avx2_present() {
     static const bool oui = __builtin_cpu_supports("avx2");
-    return oui && !noyau_portable;
+    return oui;
 }
 
 }  // namespace
-
-bool noyau_portable = false;
-std::size_t paires_des_octets = std::size_t{24} << 20;
 
 /// The sweep of the rows, element by element, shared by the bound sweep and
 /// the modular passes; inlined into each, so that the AVX2 pass is compiled
@@ -114,8 +111,9 @@ struct Balayage {
     [[gnu::always_inline]] static inline void groupe(const TableDeComptes& t, Mode& mode, std::size_t k);
 };
 
-TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule)
-    : besoin_(besoin) {
+TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule,
+                               const Reglages& r)
+    : besoin_(besoin), portable_(r.noyau_portable), paires_(r.paires_des_octets) {
     const std::size_t ne = static_cast<std::size_t>(std::upper_bound(e, e + n, H) - e);
     e_.assign(e, e + ne);
     pre_.assign(ne + 1, 0);
@@ -258,7 +256,7 @@ template <class Mode>
     // waits on memory: from 24 MB on, measured on a machine of 32 MB of
     // shared cache with two passes side by side.
     const double octets = static_cast<double>(t.cellules_ * sizeof(Residu));
-    const bool par_paires = octets >= static_cast<double>(paires_des_octets);
+    const bool par_paires = octets >= static_cast<double>(t.paires_);
     const double ecart_max = 256.0 * 1024 / (octets / static_cast<double>(t.H_ + 1));
     for (std::size_t k = 0; k < t.e_.size(); ++k) {
         if (par_paires && k + 1 < t.e_.size() && static_cast<double>(t.e_[k + 1] - t.e_[k]) <= ecart_max) {
@@ -284,7 +282,7 @@ void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) { Ba
 void TableDeComptes::remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* fait) const {
     if (cellules_ == 0) return;
     tab[lignes_[0].base] = 1;  // the empty subset: sum 0, 0 terms
-    if (avec_avx2()) {
+    if (avx2_present() && !portable_) {
         ModeModulaire<true> mode{tab, q, fait};
         remplir_avx2(*this, mode);
     } else {
@@ -338,12 +336,12 @@ Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, s
     return r;
 }
 
-bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus,
+bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus,
                         double travail,
                         const std::function<void(Residu, void*, Residu*, std::atomic<std::uint64_t>*)>& passe,
-                        const Suivi& suivi, std::vector<Compte>& comptes) {
+                        std::vector<Compte>& comptes) {
     const std::size_t P = premiers_necessaires(bits);
-    const std::vector<Residu> tous_premiers = premiers_modulaires(P);
+    const std::vector<Residu>& tous_premiers = premiers_modulaires();
     if (tous_premiers.size() < P) return false;  // counts of more than 50000 bits
     const std::vector<Residu> q(tous_premiers.begin(), tous_premiers.begin() + static_cast<std::ptrdiff_t>(P));
     std::vector<Residu> residus(P * largeur, 0);
@@ -357,15 +355,15 @@ bool compter_par_passes(double bits, std::size_t largeur, std::size_t octets, st
     const unsigned fils =
         bref ? 1
              : static_cast<unsigned>(std::max<std::size_t>(
-                   1, std::min<std::size_t>(fils_disponibles(),
-                                            (memoire_disponible() + pile) / (octets + octets_en_plus + pile))));
-    const std::function<void()> montrer = [&] {
-        suivi(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout));
+                   1, std::min<std::size_t>(tache.fils(),
+                                            (tache.memoire_disponible() + pile) / (octets + octets_en_plus + pile))));
+    const std::function<bool()> montrer = [&] {
+        return tache.suivre(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout));
     };
     const bool ok = executer_passes(
         P, fils, octets, [&](std::size_t k, void* tampon) { passe(q[k], tampon, residus.data() + k * largeur, &fait); },
-        bref ? std::function<void()>{} : montrer);
-    if (!ok) return false;
+        bref ? std::function<bool()>{} : montrer);
+    if (!ok || tache.arret) return false;
     comptes.assign(largeur, Compte{});
     for (std::size_t m = 0; m < largeur; ++m) comptes[m] = reconstruire(residus.data() + m, largeur, q);
     return true;
@@ -409,7 +407,7 @@ Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t 
     return {octets_plan(static_cast<double>(c.C)) + e.cellules * sizeof(Residu), e.mises_a_jour};
 }
 
-bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T, const Suivi& suivi,
+bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T,
                             std::vector<Compte>& par_termes) {
     const Cible c = cible(d, n, T);
     std::vector<Compte> resultat(n + 1);
@@ -417,11 +415,11 @@ bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T
         par_termes = std::move(resultat);  // nothing reaches T
         return true;
     }
-    if (octets_plan(static_cast<double>(c.C)) > static_cast<double>(memoire_disponible()) ||
+    if (octets_plan(static_cast<double>(c.C)) > static_cast<double>(tache.memoire_disponible()) ||
         c.C >= (std::int64_t{1} << 40))
         return false;
     try {
-        const TableDeComptes t(d, c.ne, c.C, c.C, true);
+        const TableDeComptes t(d, c.ne, c.C, c.C, true, tache.reglages);
         // The elements up to C may not reach C at all.
         const bool atteinte = c.C <= t.derniere_ligne() && t.bornes()[static_cast<std::size_t>(c.C)] > 0;
         const TableDeComptes::Ligne l = atteinte ? t.ligne(c.C) : TableDeComptes::Ligne{0, 1, 0};
@@ -430,13 +428,13 @@ bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T
             const std::size_t largeur = static_cast<std::size_t>(l.haut - l.bas + 1);
             std::vector<Compte> comptes;
             const bool ok = compter_par_passes(
-                static_cast<double>(std::log2(borne)), largeur, t.cellules() * sizeof(Residu), 0, t.mises_a_jour(),
+                tache, static_cast<double>(std::log2(borne)), largeur, t.cellules() * sizeof(Residu), 0, t.mises_a_jour(),
                 [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
                     Residu* tab = static_cast<Residu*>(tampon);
                     t.remplir(q, tab, fait);
                     std::copy(tab + l.base + l.bas, tab + l.base + l.haut + 1, resultats);
                 },
-                suivi, comptes);
+                comptes);
             if (!ok) return false;
             for (std::size_t m = 0; m < largeur; ++m) {
                 const std::size_t termes = static_cast<std::size_t>(l.bas) + m;

@@ -9,15 +9,14 @@
 //
 // Cost: the table (see counting.h), then for each level the pairs (R', s)
 // times the products of their bands of terms.
-#include "search/structure.h"
+#include "engine/prime_power_split.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
 
-#include "search/moyens.h"
-#include "state/state.h"
+#include "engine/passes.h"
 
 namespace {
 
@@ -53,20 +52,20 @@ Somme plancher(Somme x, Somme p) { return x >= 0 ? x / p : -((-x + p - 1) / p); 
 Somme plafond(Somme x, Somme p) { return -plancher(-x, p); }
 
 /// The plan, and false when it cannot serve (ranges past what memory holds).
-bool planifier(int facteur, std::int64_t T, Plan& plan) {
-    plan.p = Nfact[facteur];
-    plan.e = static_cast<int>(Nexpo[facteur]);
+bool planifier(const Tache& t, int facteur, std::int64_t T, Plan& plan) {
+    plan.p = t.premier[static_cast<std::size_t>(facteur)];
+    plan.e = static_cast<int>(t.exposant[static_cast<std::size_t>(facteur)]);
     plan.a = 1;
     plan.da = {1};
     for (Somme somme = 0;
-         plan.termes < static_cast<std::size_t>(ND1) && somme + Div[static_cast<Integer>(plan.termes) + 1] <= T;)
-        somme += Div[static_cast<Integer>(++plan.termes)];
-    for (int q = 1; q <= nf; ++q) {
-        if (q == facteur) continue;
+         plan.termes < t.n && somme + t.element[plan.termes + 1] <= T;)
+        somme += t.element[++plan.termes];
+    for (std::size_t q = 1; q <= static_cast<std::size_t>(t.nf); ++q) {
+        if (q == static_cast<std::size_t>(facteur)) continue;
         const std::size_t avant = plan.da.size();
-        Integer puissance = 1;
-        for (Integer x = 1; x <= Nexpo[q]; ++x) {
-            puissance *= Nfact[q];
+        std::int64_t puissance = 1;
+        for (std::int64_t x = 1; x <= t.exposant[q]; ++x) {
+            puissance *= t.premier[q];
             for (std::size_t y = 0; y < avant; ++y) plan.da.push_back(plan.da[y] * puissance);
         }
         plan.a *= puissance;
@@ -220,34 +219,34 @@ struct Passe {
 
 }  // namespace
 
-CoutStructure cout_structure(int facteur, std::int64_t T) {
+CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T) {
     Plan plan;
     try {
-        if (!planifier(facteur, T, plan)) return {impossible, impossible};
+        if (!planifier(t, facteur, T, plan)) return {impossible, impossible};
     } catch (const std::bad_alloc&) {
         return {impossible, impossible};
     }
     if (plan.vide) return {0, 0};
-    const Estimation t = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.besoin);
+    const Estimation e = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.besoin);
     double niveaux = 0;
     for (std::size_t i = 0; i < plan.largeur.size(); ++i)
         niveaux = std::max(niveaux, plan.largeur[i] * (static_cast<double>(degre(plan, i)) + 1));
-    return {t.mises_a_jour + plan.paires * poids_produit,
-            t.cellules * sizeof(Residu) + niveaux * 2 * sizeof(std::uint32_t) +
+    return {e.mises_a_jour + plan.paires * poids_produit,
+            e.cellules * sizeof(Residu) + niveaux * 2 * sizeof(std::uint32_t) +
                 static_cast<double>(plan.H + 1) * (sizeof(TableDeComptes::Ligne) + sizeof(long double))};
 }
 
-bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Suivi& suivi,
+bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n,
                            std::vector<Compte>& par_termes) {
     try {
         Plan plan;
-        if (!planifier(facteur, T, plan)) return false;
+        if (!planifier(t, facteur, T, plan)) return false;
         std::vector<Compte> resultat(n + 1);
         if (plan.vide) {
             par_termes = std::move(resultat);
             return true;
         }
-        const TableDeComptes table(plan.da.data(), plan.da.size(), plan.H, plan.besoin, false);
+        const TableDeComptes table(plan.da.data(), plan.da.size(), plan.H, plan.besoin, false, t.reglages);
         const std::vector<Somme> faites = sommes_faites(plan, table);
         const std::size_t d = plan.da.size();
         const Somme p = plan.p, sigma = plan.sigma;
@@ -291,7 +290,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
         const double travail = table.mises_a_jour() + plan.paires;
         std::vector<Compte> comptes;
         const bool ok = compter_par_passes(
-            static_cast<double>(std::log2(borne)), n + 1, table.cellules() * sizeof(Residu),
+            t, static_cast<double>(std::log2(borne)), n + 1, table.cellules() * sizeof(Residu),
             niveaux * 2 * sizeof(std::uint32_t), travail,
             [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
                 Residu* tab = static_cast<Residu*>(tampon);
@@ -365,7 +364,7 @@ bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Sui
                 for (std::size_t m = 0; m <= n; ++m)
                     resultats[m] = static_cast<Residu>(m < passe.acc.size() ? passe.acc[m] % q : 0);
             },
-            suivi, comptes);
+            comptes);
         if (!ok) return false;
         par_termes = std::move(comptes);
         return true;

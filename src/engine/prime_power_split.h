@@ -15,27 +15,29 @@
 // the proper divisors of N with sum T, for the target N as for a chosen
 // target (a divisor above the target cannot be in such a subset).
 //
-// Reads: N, nf, Nfact, Nexpo (the factorisation), SN; Div[1..ND1].
+// Works on a Tache whose elements are every proper divisor of N up to the
+// target, and which knows N's factorisation.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "search/compte.h"
-#include "search/counting.h"
+#include "engine/exact_count.h"
+#include "engine/count_table.h"
 
-/// The work and memory of the split by the prime factor Nfact[facteur]
+/// The work and memory of the split by the prime factor t.premier[facteur]
 /// (1..nf), estimated without building anything; travail is +inf when the
 /// split cannot serve.
 struct CoutStructure {
     double travail = 0;  ///< table cell updates and products of one pass
     double octets = 0;   ///< memory of one pass
 };
-CoutStructure cout_structure(int facteur, std::int64_t T);
+CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T);
 
 /// Counts the subsets of the proper divisors of N with sum T >= 1 by number
 /// of terms, par_termes[m] for m = 0..n, through the split by
-/// Nfact[facteur]. False, par_termes untouched, when memory cannot be had.
-bool compter_par_structure(int facteur, std::int64_t T, std::size_t n, const Suivi& suivi,
+/// t.premier[facteur]. False, par_termes untouched, when memory cannot be
+/// had or the search was asked to stop.
+bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n,
                            std::vector<Compte>& par_termes);

@@ -1,36 +1,33 @@
-// Counting by remembered remainders (see engine.h).
+// Counting by remembered remainders (see task.h).
 //
-// Reads: Div[1..ND1], ND1, SN.
 // Cost: one entry per (divisor, remainder) pair met, at most a few hundred
 // MiB; beyond that it gives up.
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
 
-#include "search/engine.h"
-#include "state/state.h"
+#include "engine/task.h"
 
 namespace {
 
 // Counting by a remembered recursion on (m, r), the number of subsets of
-// Div[1..m] that add up to r, split by number of terms: taking Div[m] or not.
+// element[1..m] that add up to r, split by number of terms: taking element[m] or not.
 // Useful when the target is far too large for the table but the divisors are
 // so spread out that few remainders r can still be made by the smaller ones
 // (numbers like 3 x 2^60). It gives up once it has remembered too much.
 class CompteurMemorise {
 public:
-    CompteurMemorise() {
-        const std::size_t n = static_cast<std::size_t>(ND1);
-        avant_.assign(n + 1, 0);
-        for (std::size_t m = 1; m <= n; ++m) avant_[m] = avant_[m - 1] + Div[static_cast<Integer>(m)];
+    explicit CompteurMemorise(const Tache& t) : t_(t) {
+        avant_.assign(t.n + 1, 0);
+        for (std::size_t m = 1; m <= t.n; ++m) avant_[m] = avant_[m - 1] + t.element[m];
         resultats_.push_back({});          // 0: no subset
         resultats_.push_back({Compte{}});  // 1: the empty subset alone
         resultats_[1][0] += 1;
     }
 
-    /// The counts for the target SN, or false when too much was remembered.
+    /// The counts for the target, or false when too much was remembered.
     bool compter_cible(std::vector<Compte>& par_termes) {
-        const std::uint32_t x = compter_reste(static_cast<std::size_t>(ND1), static_cast<Somme>(SN), 0);
+        const std::uint32_t x = compter_reste(t_.n, static_cast<Somme>(t_.cible), 0);
         if (deborde_) return false;
         par_termes = resultats_[x];
         return true;
@@ -53,7 +50,7 @@ private:
     std::uint32_t compter_reste(std::size_t m, Somme r, std::size_t profondeur) {
         if (deborde_) return 0;
         if (r == 0) return 1;
-        while (m > 0 && Div[static_cast<Integer>(m)] > r) --m;  // too large to be taken
+        while (m > 0 && t_.element[m] > r) --m;  // too large to be taken
         if (m == 0 || r > avant_[m]) return 0;
         if (profondeur > profondeur_max) {
             deborde_ = true;
@@ -62,12 +59,12 @@ private:
         const Cle cle{m, static_cast<std::uint64_t>(r)};
         if (const auto trouve = deja_.find(cle); trouve != deja_.end()) return trouve->second;
         std::vector<Compte> somme;
-        if (r == avant_[m]) {  // all of Div[1..m]
+        if (r == avant_[m]) {  // all of element[1..m]
             somme.resize(m + 1);
             somme[m] += 1;
         } else {
             const std::uint32_t sans = compter_reste(m - 1, r, profondeur + 1);
-            const std::uint32_t avec = compter_reste(m - 1, r - Div[static_cast<Integer>(m)], profondeur + 1);
+            const std::uint32_t avec = compter_reste(m - 1, r - t_.element[m], profondeur + 1);
             if (deborde_) return 0;
             const std::vector<Compte>& a = resultats_[sans];
             const std::vector<Compte>& b = resultats_[avec];
@@ -86,7 +83,8 @@ private:
         return x;
     }
 
-    std::vector<Somme> avant_;  // avant_[m] = Div[1] + ... + Div[m]
+    const Tache& t_;
+    std::vector<Somme> avant_;  // avant_[m] = element[1] + ... + element[m]
     std::vector<std::vector<Compte>> resultats_;
     std::unordered_map<Cle, std::uint32_t, Hachage> deja_;
     std::size_t cases_ = 0;
@@ -95,4 +93,6 @@ private:
 
 }  // namespace
 
-bool compter_par_restes(std::vector<Compte>& par_termes) { return CompteurMemorise().compter_cible(par_termes); }
+bool compter_par_restes(const Tache& t, std::vector<Compte>& par_termes) {
+    return CompteurMemorise(t).compter_cible(par_termes);
+}

@@ -9,8 +9,9 @@
 #include <functional>
 #include <vector>
 
-#include "search/compte.h"
-#include "search/modulaire.h"
+#include "engine/exact_count.h"
+#include "engine/residues.h"
+#include "engine/task.h"
 
 /// A table of counts of the subsets of e[0..n-1] by sum s in [0, H] and by
 /// number of terms m, modulo a prime below 2^15.
@@ -35,8 +36,10 @@ public:
 
     /// e ascending, distinct, positive; the rows [0, H] are kept, and the rows
     /// from `besoin` up are needed at the end (`seule`: row besoin alone).
-    /// Requires H < 2^40; the elements above H are left out.
-    TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule);
+    /// Requires H < 2^40; the elements above H are left out. `r` says which
+    /// kernels the passes may use.
+    TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule,
+                   const Reglages& r);
 
     std::int64_t derniere_ligne() const { return H_; }
     const Ligne& ligne(std::int64_t s) const { return lignes_[static_cast<std::size_t>(s)]; }
@@ -68,16 +71,9 @@ private:
     std::vector<std::size_t> debut_, mot0_;
     std::vector<long double> bornes_;
     double mises_a_jour_ = 0;
+    bool portable_ = false;     // the portable kernel even where AVX2 is there
+    std::size_t paires_ = 0;    // from this many bytes on, elements two at a time
 };
-
-/// true: the portable kernels even where the processor has AVX, as where it
-/// has not: the passes add their cells one by one, and the listing copies its
-/// lines without AVX (the tests set it).
-extern bool noyau_portable;
-
-/// Tables of this many bytes or more add their elements two at a time where
-/// the rows a pair reads lie close together (the tests lower it).
-extern std::size_t paires_des_octets;
 
 /// Work and memory of such a table, estimated without building it.
 struct Estimation {
@@ -86,21 +82,17 @@ struct Estimation {
 };
 Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin);
 
-/// How a long count tells how far it is: part is the share of the work
-/// done, in [0, 1].
-using Suivi = std::function<void(double part)>;
-
 /// Runs `passe(q, tampon, resultats)` once per prime needed for counts below
 /// 2^bits, on every core the memory allows (each pass gets `octets` zeroed
 /// bytes, takes `octets_en_plus` more of its own, and writes `largeur`
 /// residues to resultats), then rebuilds the `largeur` exact counts.
 /// `travail` is the work of one pass, in the units the passes add to *fait;
-/// suivi is told the share done. False when not even one pass fits in
-/// memory.
+/// the caller is told the share done. False when not even one pass fits in
+/// memory, or when the caller asked the search to stop (t.arret).
 bool compter_par_passes(
-    double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus, double travail,
+    const Tache& t, double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus, double travail,
     const std::function<void(Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait)>& passe,
-    const Suivi& suivi, std::vector<Compte>& comptes);
+    std::vector<Compte>& comptes);
 
 /// The memory (bytes) compter_sous_ensembles needs with one thread, and the
 /// work of its passes in all (cell updates), estimated.
@@ -114,5 +106,5 @@ Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t 
 /// is T >= 1, by number of terms: par_termes[m], m = 0..n. Counts the
 /// complements when the sum of the elements up to T, less T, is below T.
 /// False, with par_termes untouched, when the memory cannot be had.
-bool compter_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T, const Suivi& suivi,
+bool compter_sous_ensembles(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T,
                             std::vector<Compte>& par_termes);

@@ -1,0 +1,220 @@
+// The engine's entry (see engine.h): which method counts or lists.
+//
+// The listing (listing.cpp) meets the solutions in order and cuts every
+// branch that cannot reach the target. Counting alone needs no enumeration
+// at all when the sums are small enough: a table of counts by sum and number
+// of terms (count_table.h), over all the elements at once, through the split
+// along a prime power of N (prime_power_split.h), or over each group of
+// divisors whose sums never carry into one another (carry_free_groups.h);
+// else remembered remainders; else the listing, counting only.
+#include "engine/engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "engine/carry_free_groups.h"
+#include "engine/count_table.h"
+#include "engine/passes.h"
+#include "engine/prime_power_split.h"
+#include "engine/reachable_sums.h"
+#include "engine/residues.h"
+#include "engine/task.h"
+
+namespace {
+
+// A table is worth its memory only when it costs less than a plain search of
+// all the 2^n subsets of n elements, which never needs one.
+std::size_t utile(std::size_t octets_max, std::size_t n) {
+    if (n >= 58) return octets_max;
+    return std::min(octets_max, (std::size_t{1} << n) * 16);
+}
+
+// Counting group by group: each group's counts by the table, then multiplied
+// together, number of terms by number of terms.
+bool compter_par_groupes(const Tache& t, const Decoupage& d, std::vector<Compte>& produit) {
+    produit.assign(1, Compte{});  // the empty subset of no group
+    produit[0] += 1;
+    for (const Groupe& G : d.groupes) {
+        const std::size_t taille = G.fin >= G.debut ? G.fin - G.debut + 1 : 0;
+        std::vector<Compte> groupe(1);
+        if (G.chiffre == 0) {
+            groupe[0] += 1;  // only the empty subset makes 0
+        } else {
+            std::vector<std::int64_t> unites(taille);
+            for (std::size_t q = 0; q < taille; ++q)
+                unites[q] = static_cast<std::int64_t>(t.element[G.debut + q] / G.unite);
+            if (!compter_sous_ensembles(t, unites.data(), taille, static_cast<std::int64_t>(G.chiffre), groupe))
+                return false;
+        }
+        std::vector<Compte> suivant(produit.size() + groupe.size() - 1);
+        for (std::size_t x = 0; x < produit.size(); ++x)
+            for (std::size_t y = 0; y < groupe.size(); ++y)
+                if (!produit[x].est_nul() && !groupe[y].est_nul()) suivant[x + y] += produit[x] * groupe[y];
+        produit = std::move(suivant);
+    }
+    return true;
+}
+
+// About how many units of counting work (cell updates) a thread does in a
+// second on an ordinary machine, and how long a count may take before the
+// caller is told that it will not end soon.
+constexpr double unites_par_seconde = 1.5e9;
+constexpr double delai_raisonnable = 600;
+
+// An upper bound of the bits of any count of solutions: there are no more
+// than the subsets of the elements up to the target, nor than the partitions
+// of the target into distinct parts (fewer than exp(pi sqrt(T / 3))).
+double bits_au_plus(const Tache& t) {
+    const std::size_t utiles = static_cast<std::size_t>(
+        std::upper_bound(t.element.begin() + 1, t.element.end(), t.cible) - (t.element.begin() + 1));
+    const double partitions =
+        3.14159265358979 * std::sqrt(static_cast<double>(t.cible) / 3) / std::log(2.0);
+    return std::min(static_cast<double>(utiles), partitions);
+}
+
+void prevenir(const Tache& t, Lenteur::Quoi quoi, double secondes) {
+    if (t.rappels.lenteur) t.rappels.lenteur({quoi, secondes});
+}
+
+// Counting without listing: the table over all the elements at once or the
+// split by one of N's prime factors, whichever needs the least work and fits
+// in memory; else group by group; else by remembered remainders; false when
+// none can serve or the search was stopped.
+bool compter_sans_lister(const Tache& t, const Decoupage& d, std::vector<Compte>& par_termes) {
+    const std::size_t n = t.n;
+    const double libre = static_cast<double>(t.memoire_disponible());
+    struct Methode {
+        double travail;
+        int facteur;  // 0: the table over all the elements; else the split by premier[facteur]
+    };
+    std::vector<Methode> methodes;
+    double table = std::numeric_limits<double>::infinity();
+    if (t.reglages.par_table) {
+        const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
+        if (b.octets <= libre) table = b.travail, methodes.push_back({b.travail, 0});
+    }
+    // Planning a split sorts the divisors of N / p^e, for each p: not worth
+    // it when the table alone costs less than that.
+    double diviseurs = 1, plans = 0;
+    for (int f = 1; f <= t.nf; ++f) diviseurs *= static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
+    for (int f = 1; f <= t.nf; ++f)
+        plans += 32 * diviseurs / static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
+    if (t.reglages.par_structure && t.N > 1 && table > plans)
+        for (int f = 1; f <= t.nf; ++f) {
+            const CoutStructure c = cout_structure(t, f, t.cible);
+            if (c.octets <= libre && c.travail < std::numeric_limits<double>::infinity())
+                methodes.push_back({c.travail, f});
+        }
+    std::stable_sort(methodes.begin(), methodes.end(),
+                     [](const Methode& x, const Methode& y) { return x.travail < y.travail; });
+    if (!methodes.empty()) {
+        const double secondes = methodes[0].travail * static_cast<double>(premiers_necessaires(bits_au_plus(t))) /
+                                (unites_par_seconde * t.fils());
+        if (secondes > delai_raisonnable) prevenir(t, Lenteur::Quoi::comptage, secondes);
+    }
+    // Each method gives way to the next when memory runs short.
+    const auto essayer = [&](auto&& methode) {
+        if (t.arret) return false;
+        try {
+            return methode();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    };
+    for (const Methode& m : methodes)
+        if (essayer([&] {
+                return m.facteur == 0 ? compter_sous_ensembles(t, &t.element[1], n, t.cible, par_termes)
+                                      : compter_par_structure(t, m.facteur, t.cible, n, par_termes);
+            }))
+            return true;
+    return (d.groupes.size() > 1 && essayer([&] { return compter_par_groupes(t, d, par_termes); })) ||
+           (t.reglages.par_restes && essayer([&] { return compter_par_restes(t, par_termes); }));
+}
+
+// The listing, with its table of reachable sums when that fits.
+void lister_avec_ou_sans_table(const Tache& t, const Decoupage& d, Puits* puits, const Forme& forme, Resultat& r) {
+    std::unique_ptr<SommesAtteignables> sommes;
+    if (SommesAtteignables::tient(d, utile(t.reglages.octets_sommes_max, t.n))) {
+        try {
+            sommes = std::make_unique<SommesAtteignables>(t, d);
+        } catch (const std::bad_alloc&) {
+            // The listing goes on without its table.
+        }
+    }
+    lister_tache(t, sommes.get(), puits, forme, r);
+}
+
+// No solution: every count 0.
+Resultat aucune(const Tache& t) {
+    Resultat r;
+    r.par_termes.assign(t.n + 1, Compte{});
+    return r;
+}
+
+}  // namespace
+
+Tache::Tache(const Probleme& p, const Reglages& r, const Rappels& rap)
+    : n(p.elements.size()), cible(p.cible), N(p.n), nf(static_cast<int>(p.facteurs.size())), reglages(r),
+      rappels(rap) {
+    element.reserve(n + 1);
+    element.push_back(0);
+    element.insert(element.end(), p.elements.begin(), p.elements.end());
+    premier.assign(1, 0);
+    exposant.assign(1, 0);
+    for (const PuissancePremiere& f : p.facteurs) {
+        premier.push_back(f.p);
+        exposant.push_back(f.e);
+    }
+    if (nf == 0) N = 0;
+}
+
+std::size_t Tache::memoire_disponible() const {
+    const std::size_t libre = ::memoire_disponible();
+    return reglages.memoire != 0 ? std::min(libre, reglages.memoire) : libre;
+}
+
+unsigned Tache::fils() const { return reglages.fils != 0 ? reglages.fils : coeurs_disponibles(); }
+
+bool Tache::suivre(double part, std::optional<std::uint64_t> trouvees) const {
+    if (rappels.progres && !rappels.progres(part, trouvees)) arret = true;
+    return !arret;
+}
+
+Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, Mesure) {
+    const Tache t(p, r, rappels);
+    if (t.cible < 1 || t.n < 1) return aucune(t);  // no subset of positive elements reaches it
+    const Decoupage d = decouper(t);
+    if (d.impossible) return aucune(t);
+    Resultat resultat;
+    if (compter_sans_lister(t, d, resultat.par_termes)) {
+        resultat.par_termes.resize(t.n + 1);
+        for (const Compte& c : resultat.par_termes) resultat.total += c;
+        return resultat;
+    }
+    if (t.arret) {
+        resultat.complet = false;
+        return resultat;
+    }
+    // Counting by listing every solution, at a few million a second.
+    const double bits = bits_au_plus(t);
+    if (bits > 40)
+        prevenir(t, Lenteur::Quoi::comptage_par_liste,
+                 std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6);
+    lister_avec_ou_sans_table(t, d, nullptr, Forme{}, resultat);
+    return resultat;
+}
+
+Resultat lister(const Probleme& p, Puits& puits, const Forme& forme, const Reglages& r, const Rappels& rappels) {
+    const Tache t(p, r, rappels);
+    if (t.cible < 1 || t.n < 1) return aucune(t);
+    const Decoupage d = decouper(t);
+    if (d.impossible) return aucune(t);
+    Resultat resultat;
+    lister_avec_ou_sans_table(t, d, &puits, forme, resultat);
+    return resultat;
+}

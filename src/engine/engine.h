@@ -1,0 +1,127 @@
+// The counting and listing engine: the subsets of a list of distinct positive
+// integers (the divisors of N that take part) whose sum is a target, counted
+// by number of terms or listed in order, without enumerating what cannot
+// lead to a solution.
+//
+// This header is the one way in. The engine keeps no state between calls:
+// everything it needs comes in a Probleme, a Reglages and a Rappels, and
+// what it finds comes back in a Resultat and through a Puits. Two calls may
+// run at the same time on different threads; each owns its memory and the
+// threads it starts, within what its Reglages give it. It writes nothing to
+// standard output or standard error and installs no signal handler.
+//
+// Memory: a method whose tables do not fit in the budget gives way to a
+// leaner one; when none fits at all, std::bad_alloc leaves the call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/exact_count.h"
+
+/// A prime factor of N and its exponent.
+struct PuissancePremiere {
+    std::int64_t p = 0;
+    int e = 0;
+};
+
+/// What to search.
+struct Probleme {
+    /// The elements that take part: ascending, distinct, positive.
+    std::vector<std::int64_t> elements;
+    /// The sum to reach.
+    std::int64_t cible = 0;
+    /// N, when the elements are the divisors of N other than N, every one of
+    /// them up to the target; with its factorisation (primes ascending), it
+    /// opens the split along a prime power and the groups of divisors whose
+    /// sums never carry. 0 and none: the elements alone.
+    std::int64_t n = 0;
+    std::vector<PuissancePremiere> facteurs;
+};
+
+/// How the engine may work. The defaults are the engine's own choices; the
+/// switches serve to check each method alone.
+struct Reglages {
+    bool par_table = true;         ///< counting by the table over all the elements
+    bool par_structure = true;     ///< counting through the split along a prime power of N
+    bool par_restes = true;        ///< counting by remembered remainders
+    bool noyau_portable = false;   ///< no AVX/AVX2 kernels, as on a processor without them
+    /// Tables of this many bytes or more add their elements two at a time.
+    std::size_t paires_des_octets = std::size_t{24} << 20;
+    /// The most bytes the listing's table of reachable sums may take.
+    std::size_t octets_sommes_max = std::size_t{1} << 28;
+    /// The most bytes a count may take; 0: what the process's limits and the
+    /// machine leave. A caller running several counts at once splits one
+    /// budget between them.
+    std::size_t memoire = 0;
+    /// The most threads a count may run; 0: one per core this process may use.
+    unsigned fils = 0;
+};
+
+/// A search that will not end in reasonable time, as estimated before it starts.
+struct Lenteur {
+    enum class Quoi { comptage, comptage_par_liste } quoi = Quoi::comptage;
+    double secondes = 0;  ///< the estimated work, in seconds of this machine
+};
+
+/// What the engine tells its caller while it works. Either may be empty.
+struct Rappels {
+    /// The share of the work done, in [0, 1], and the solutions found so far
+    /// when the method knows them (a listing). Called a few times a second
+    /// at most from the thread that called the engine; false asks the search
+    /// to stop (the Resultat then says so).
+    std::function<bool(double part, std::optional<std::uint64_t> trouvees)> progres;
+    /// Called once, before a search that will take long.
+    std::function<void(const Lenteur&)> lenteur;
+};
+
+/// Where the listing goes: the solutions' text, in whole solutions.
+class Puits {
+public:
+    virtual ~Puits() = default;
+    virtual void ecrire(std::string_view texte) = 0;
+    /// After each solution when the Forme asks for it, and at the end.
+    virtual void vider() {}
+};
+
+/// How a solution is written: the opening, the terms ascending in decimal
+/// with the separator between two, the closing.
+struct Forme {
+    std::string ouverture;
+    std::string separateur = " ";
+    std::string fermeture = "\n";
+    /// Each solution handed over (and vider called) as soon as it is found,
+    /// as a terminal wants; otherwise in pieces of 64 KiB.
+    bool immediat = false;
+};
+
+/// What a count computes.
+enum class Mesure {
+    total,         ///< the number of solutions alone
+    distribution,  ///< the number of solutions of each number of terms
+};
+
+struct Resultat {
+    /// false when the progress callback asked the search to stop: the counts
+    /// are then not to be used, and a listing stopped after a whole solution.
+    bool complet = true;
+    Compte total;
+    /// par_termes[m]: the solutions of m terms, m = 0 .. elements.size()
+    /// (with Mesure::distribution, and after a listing).
+    std::vector<Compte> par_termes;
+};
+
+/// Counts the subsets of p.elements whose sum is p.cible.
+Resultat compter(const Probleme& p, const Reglages& r = {}, const Rappels& rappels = {},
+                 Mesure mesure = Mesure::distribution);
+
+/// Lists those subsets, each written to `puits` in the form `forme`, in
+/// increasing lexicographic order of their ascending terms; counts them by
+/// number of terms as it goes.
+Resultat lister(const Probleme& p, Puits& puits, const Forme& forme, const Reglages& r = {},
+                const Rappels& rappels = {});
