@@ -1,18 +1,19 @@
 // Counting without listing: the table and the split along each prime factor
 // against the brute force on every N up to 3000; counts rebuilt from their
 // residues across word boundaries; the same counts on one thread and on
-// several; counts known from another program; and the whole program under
-// a memory limit or facing a count that cannot end.
+// several, and two counts at once; counts known from another program; and
+// the whole program under a memory limit or facing a count that cannot end.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "engine/count_table.h"
-#include "engine/passes.h"
 #include "engine/prime_power_split.h"
+#include "engine/residues.h"
 #include "support/oracle.h"
 #include "support/process.h"
 
@@ -20,41 +21,49 @@ namespace {
 
 using namespace essai;
 
-std::vector<std::vector<Compte>> par_methode;  // the counts of each method, by number of terms
+/// The divisors of n other than n up to `cible`, and n's factorisation by trial division.
+Probleme probleme(Integer n, Integer cible) {
+    Probleme p{{}, cible, n, {}};
+    for (const Integer d : propres(n))
+        if (d <= cible) p.elements.push_back(d);
+    for (Integer q = 2, reste = n; reste > 1; ++q)
+        for (; reste % q == 0; reste /= q)
+            if (p.facteurs.empty() || p.facteurs.back().p != q) p.facteurs.push_back({q, 1});
+            else ++p.facteurs.back().e;
+    return p;
+}
 
-// A search that counts with the table, then with the split along each prime factor of N.
-void chaque_methode() {
-    const Suivi rien = [](double) {};
-    par_methode.assign(1, {});
-    EXPECT_TRUE(compter_sous_ensembles(&Div[1], static_cast<std::size_t>(ND1), SN, rien, par_methode[0]));
-    for (int f = 1; f <= nf && N > 1; ++f) {
-        par_methode.emplace_back();
-        EXPECT_TRUE(compter_par_structure(f, SN, static_cast<std::size_t>(ND1), rien, par_methode.back()));
-    }
+/// The decimal counts by number of terms.
+std::vector<std::string> en_decimal(const std::vector<Compte>& c) {
+    std::vector<std::string> r;
+    for (const Compte& x : c) r.push_back(x.decimal());
+    return r;
 }
 
 TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
     std::printf("seed 20261207\n");
     std::mt19937_64 alea(20261207);
-    const std::size_t paires = paires_des_octets;
     for (Integer n = 2; n <= 3000; ++n) {
-        paires_des_octets = n % 2 == 0 ? 0 : paires;  // even N: the tables add their elements in pairs
+        Reglages r;
+        if (n % 2 == 0) r.paires_des_octets = 0;  // even N: the tables add their elements in pairs
         // The target N, and a target among the sums the divisors reach or past N.
         for (const Integer cible : {n, static_cast<Integer>(alea() % static_cast<std::uint64_t>(2 * n)) + 1}) {
             SCOPED_TRACE("N = " + std::to_string(n) + ", target " + std::to_string(cible));
-            par_methode.clear();  // a quick outcome runs no method
-            calculer(n, cible, cible != n, false, chaque_methode);
-            std::vector<Integer> d = propres(n);
-            std::erase_if(d, [&](Integer x) { return x > cible; });
-            const Sommes attendu = sommes_de(d, cible, false);
-            for (const std::vector<Compte>& c : par_methode) {
-                ASSERT_EQ(c.size(), d.size() + 1);
-                for (std::size_t m = 0; m < c.size(); ++m)
-                    ASSERT_EQ(c[m].decimal(), std::to_string(attendu.par_termes[m])) << &c - &par_methode[0] << ", " << m;
+            const Tache t(probleme(n, cible), r, {});
+            const Sommes brute = sommes_de({t.element.begin() + 1, t.element.end()}, cible, false);
+            std::vector<std::string> attendu;
+            for (const std::uint64_t x : brute.par_termes) attendu.push_back(std::to_string(x));
+            // The table, then the split along each prime factor of N.
+            std::vector<Compte> c;
+            ASSERT_TRUE(compter_sous_ensembles(t, &t.element[1], t.n, cible, c));
+            ASSERT_EQ(en_decimal(c), attendu) << "table";
+            for (int f = 1; f <= t.nf; ++f) {
+                c.clear();
+                ASSERT_TRUE(compter_par_structure(t, f, cible, t.n, c));
+                ASSERT_EQ(en_decimal(c), attendu) << "split by " << t.premier[static_cast<std::size_t>(f)];
             }
         }
     }
-    paires_des_octets = paires;
 }
 
 TEST(Residues, RebuildCountsAcrossWordBoundaries) {
@@ -62,7 +71,7 @@ TEST(Residues, RebuildCountsAcrossWordBoundaries) {
     for (const std::vector<std::uint64_t>& mots : std::vector<std::vector<std::uint64_t>>{
              {max}, {0, 1}, {1, 1}, {max, max}, {0, 0, 1}, {max, max, max}, {12345, 0, 0, 1}, {7, max, 3, max, 9}}) {
         const std::size_t P = premiers_necessaires(64.0 * static_cast<double>(mots.size()));
-        const std::vector<Residu> q(premiers_modulaires(P).begin(), premiers_modulaires(P).begin() + static_cast<long>(P));
+        const std::vector<Residu> q(premiers_modulaires().begin(), premiers_modulaires().begin() + static_cast<long>(P));
         std::vector<Residu> r;
         for (const Residu p : q) {  // x modulo p, word by word from the top
             u128 reste = 0;
@@ -75,13 +84,32 @@ TEST(Residues, RebuildCountsAcrossWordBoundaries) {
 
 TEST(Threads, TheSameDistributionOnOneThreadAndOnSeveralWithOrWithoutAvx2) {
     for (const Integer n : {5040, 27720, 221760}) {
-        fils_max = 1;
-        const std::string un = calculer(n, n, false, false);
-        for (fils_max = 2; fils_max <= 8; fils_max *= 2) EXPECT_EQ(calculer(n, n, false, false), un) << n << ", " << fils_max;
-        EXPECT_EQ((noyau_portable = true, calculer(n, n, false, false)), un) << n << " without AVX2";
-        noyau_portable = false;
+        const auto avec = [&](unsigned fils, bool portable) {
+            Reglages r;
+            r.fils = fils, r.noyau_portable = portable;
+            return en_decimal(compter(probleme(n, n), r).par_termes);
+        };
+        const std::vector<std::string> un = avec(1, false);
+        for (const unsigned fils : {2u, 4u, 8u}) EXPECT_EQ(avec(fils, false), un) << n << ", " << fils << " threads";
+        EXPECT_EQ(avec(2, true), un) << n << " without AVX2";
     }
-    fils_max = 0;
+}
+
+// Two different counts on two threads at once, each with threads of its
+// own, against the same counts run alone.
+TEST(Threads, TwoCountsAtOnceGiveWhatEachGivesAlone) {
+    const Probleme a = probleme(55440, 55440), b = probleme(50400, 60000);
+    Reglages r;
+    r.fils = 2;
+    const std::vector<std::string> seul_a = en_decimal(compter(a, r).par_termes);
+    const std::vector<std::string> seul_b = en_decimal(compter(b, r).par_termes);
+    std::vector<std::string> ensemble_a, ensemble_b;
+    std::thread x([&] { ensemble_a = en_decimal(compter(a, r).par_termes); });
+    std::thread y([&] { ensemble_b = en_decimal(compter(b, r).par_termes); });
+    x.join();
+    y.join();
+    EXPECT_EQ(ensemble_a, seul_a);
+    EXPECT_EQ(ensemble_b, seul_b);
 }
 
 // Counts found by another program (PARI/GP).

@@ -27,7 +27,7 @@ struct Tache {
     std::vector<std::int64_t> premier;   ///< premier[1..nf], ascending
     std::vector<std::int64_t> exposant;  ///< exposant[1..nf]
     Reglages reglages;
-    const Rappels& rappels;
+    Rappels rappels;
     mutable std::atomic<bool> arret{false};  ///< the caller asked the search to stop
 
     /// Bytes this search may still take: its budget, or what the process's

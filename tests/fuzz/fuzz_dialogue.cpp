@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* octets, std::size_t n)
         programme();
     } catch (int) {
     }
-    recherche_choisie = recherche_rapide;
+    recherche_choisie = [] { recherche_rapide(); };
     brancher_console(branchements_du_processus());
     if (sorties != 1 || !debut.starts_with(essai::presentation().substr(0, 100))) __builtin_trap();
     bool question = false;

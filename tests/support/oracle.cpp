@@ -7,12 +7,10 @@
 #include <numeric>
 
 #include <stdexcept>
-#include <tuple>
 
 #include "dialogue/console.h"
 #include "dialogue/dialogue.h"
 #include "divisors/large_factor.h"
-#include "engine/count_table.h"
 #include "search/search.h"
 
 namespace essai {
@@ -181,16 +179,18 @@ namespace {
 
 std::string capture;
 
-/// The engine's choices: the table, the split, the bytes of the sums table, remembered remainders.
-using Reglage = std::tuple<bool, bool, std::size_t, bool>;
-
-void appliquer(const Reglage& r) {
-    std::tie(comptage_par_table, comptage_par_structure, octets_sommes_max, comptage_memorise) = r;
-}
+// Puts the fast engine back as the search, whatever happens.
+struct RetourAuMoteur {
+    ~RetourAuMoteur() {
+        recherche_choisie = [] { recherche_rapide(); };
+        brancher_console(branchements_du_processus());
+    }
+};
 
 }  // namespace
 
-std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (*recherche)()) {
+std::string calculer(Integer n, Integer cible, bool choisie, bool lister, std::function<void()> recherche) {
+    const RetourAuMoteur garde;
     demarrer();
     Branchements b = branchements_du_processus();
     b.lire = [](char*, std::size_t) -> long { return 0; };
@@ -204,34 +204,39 @@ std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (
     Sol = lister ? 1 : 0;
     Sdif = choisie ? 1 : 0;
     SN = cible;
-    recherche_choisie = recherche != nullptr ? recherche : recherche_rapide;
+    recherche_choisie = recherche ? std::move(recherche) : [] { recherche_rapide(); };
     etapes();
     vider_sortie();
-    recherche_choisie = recherche_rapide;
-    brancher_console(branchements_du_processus());
     return capture;
 }
 
 std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool lister) {
     const std::string attendu = calculer(n, cible, choisie, lister, parcours);
-    const Reglage origine{comptage_par_table, comptage_par_structure, octets_sommes_max, comptage_memorise};
     // The engine's own choices, then each method alone: the table, the split
     // along a prime factor, remembered remainders, the listing with and
-    // without its table of sums.
-    const Reglage reglages[] = {origine,          {true, false, 0, false}, {false, true, 0, false}, {false, false, std::get<2>(origine), true},
-                                {false, false, std::get<2>(origine), false}, {false, false, 0, false}};
-    for (const Reglage& r : reglages) {
-        appliquer(r);
-        const bool meme = calculer(n, cible, choisie, lister) == attendu;
-        appliquer(origine);
-        if (!meme)
+    // without its table of sums; last the listing without AVX.
+    const auto seul = [](bool table, bool structure, bool restes, bool sommes) {
+        Reglages r;
+        r.par_table = table, r.par_structure = structure, r.par_restes = restes;
+        if (!sommes) r.octets_sommes_max = 0;
+        return r;
+    };
+    Reglages portable;
+    portable.noyau_portable = true;
+    const Reglages reglages[] = {{},
+                                 seul(true, false, false, false),
+                                 seul(false, true, false, false),
+                                 seul(false, false, true, true),
+                                 seul(false, false, false, true),
+                                 seul(false, false, false, false),
+                                 portable};
+    for (const Reglages& r : reglages) {
+        if (r.noyau_portable && !lister) continue;
+        if (calculer(n, cible, choisie, lister, [&r] { recherche_rapide(r); }) != attendu)
             return "N = " + std::to_string(n) + ", target " + std::to_string(cible) + (lister ? ", listed" : ", counted") +
                    ": method " + std::to_string(&r - reglages) + " differs";
     }
-    noyau_portable = lister;  // the lines copied as where the processor has no AVX
-    const bool meme = !lister || calculer(n, cible, choisie, lister) == attendu;
-    noyau_portable = false;
-    return meme ? "" : "N = " + std::to_string(n) + ", target " + std::to_string(cible) + ": listed without AVX differs";
+    return "";
 }
 
 }  // namespace essai

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,7 +61,7 @@ Echange session(const std::vector<Echange>& calculs);
 /// on: target `cible` (chosen when `choisie`), every solution listed when
 /// `lister`, searched by `recherche` (the fast engine when null). Starts from
 /// a freshly started program's state, and leaves it as the calculation does.
-std::string calculer(Integer n, Integer cible, bool choisie, bool lister, void (*recherche)() = nullptr);
+std::string calculer(Integer n, Integer cible, bool choisie, bool lister, std::function<void()> recherche = {});
 
 /// "" when the fast engine, with its own choices and each of its methods
 /// alone, prints what the pattern walk prints; otherwise what differs.
