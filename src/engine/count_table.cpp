@@ -18,6 +18,7 @@
 #include <limits>
 #include <new>
 
+#include "engine/bitsets.h"
 #include "engine/passes.h"
 
 namespace {
@@ -165,18 +166,10 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
                                 somme.begin() + static_cast<std::ptrdiff_t>(w1) + 1);
             }
             // somme |= somme << x, kept within [0, C].
-            const std::size_t q = static_cast<std::size_t>(x >> 6);
-            const unsigned b = static_cast<unsigned>(x & 63);
-            std::uint64_t plein = ~std::uint64_t{0};
-            for (std::size_t w = nmots; w-- > 0;) {
-                if (w >= q) {
-                    std::uint64_t v = somme[w - q] << b;
-                    if (b != 0 && w > q) v |= somme[w - q - 1] >> (64 - b);
-                    somme[w] |= v;
-                }
-                if (w == nmots - 1) somme[w] &= masque;
-                plein &= w == nmots - 1 ? (somme[w] | ~masque) : somme[w];
-            }
+            ou_decale(somme.data(), somme.data(), nmots, static_cast<std::size_t>(x));
+            somme[nmots - 1] &= masque;
+            std::uint64_t plein = somme[nmots - 1] | ~masque;
+            for (std::size_t w = 0; w + 1 < nmots && plein == ~std::uint64_t{0}; ++w) plein &= somme[w];
             if (plein == ~std::uint64_t{0}) break;  // from here down every row is useful
         }
         marques_.shrink_to_fit();

@@ -34,7 +34,6 @@
 #include <vector>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <cpuid.h>
 #include <immintrin.h>
 #define TAVERLUNE_AVX 1
 #endif
@@ -110,14 +109,6 @@ __attribute__((target("avx"))) void copier_lignes_avx(char* vers, const char* te
     }
 }
 
-// The processor has AVX, and the system saves its registers.
-bool avx_utilisable() {
-    unsigned a, b, c, d;
-    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE) || !(c & bit_AVX)) return false;
-    unsigned bas, haut;
-    __asm__("xgetbv" : "=a"(bas), "=d"(haut) : "c"(0));
-    return (bas & 6) == 6;
-}
 #endif
 
 using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, const char*, std::uint32_t);
@@ -127,7 +118,7 @@ using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, con
 CopieDeLignes copie_de_lignes(bool portable) {
     if (portable) return copier_lignes_ordinaire;
 #ifdef TAVERLUNE_AVX
-    static const CopieDeLignes choix = avx_utilisable() ? copier_lignes_avx : copier_lignes_ordinaire;
+    static const CopieDeLignes choix = __builtin_cpu_supports("avx") ? copier_lignes_avx : copier_lignes_ordinaire;
     return choix;
 #else
     return copier_lignes_ordinaire;

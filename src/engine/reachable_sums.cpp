@@ -1,6 +1,8 @@
 // The sums that the divisors left can make (see reachable.h).
 #include "engine/reachable_sums.h"
 
+#include "engine/bitsets.h"
+
 namespace {
 
 // Rows of a group: one per divisor, and the empty sum past its end.
@@ -22,18 +24,7 @@ SommesAtteignables::SommesAtteignables(const Tache& t, const Decoupage& d) : d_(
         for (std::size_t m = G.fin + 1; m-- > G.debut;) {
             // row m = row m+1 | (row m+1 << v), cut at the group's last word
             std::uint64_t* dst = bits_.data() + debut_groupe_[g] + (m - G.debut) * w;
-            const std::uint64_t* src = dst + w;
-            const std::size_t v = static_cast<std::size_t>(t.element[m] / G.unite);
-            const std::size_t decal_mots = v / 64;
-            const unsigned decal_bits = static_cast<unsigned>(v % 64);
-            for (std::size_t x = 0; x < w; ++x) {
-                std::uint64_t decale = 0;
-                if (x >= decal_mots) {
-                    decale = src[x - decal_mots] << decal_bits;
-                    if (decal_bits != 0 && x > decal_mots) decale |= src[x - decal_mots - 1] >> (64 - decal_bits);
-                }
-                dst[x] = src[x] | decale;
-            }
+            ou_decale(dst, dst + w, w, static_cast<std::size_t>(t.element[m] / G.unite));
         }
     }
 }
