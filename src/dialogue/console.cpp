@@ -127,7 +127,7 @@ void ecrire(std::string_view texte) {
     }
 }
 
-void ecrire_nombre(Integer n) {
+void ecrire_nombre(std::int64_t n) {
     char chiffres[24];
     const auto fin = std::to_chars(chiffres, chiffres + sizeof chiffres, n).ptr;
     ecrire(std::string_view(chiffres, static_cast<std::size_t>(fin - chiffres)));

@@ -9,15 +9,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "state/state.h"
+#include "engine/exact_count.h"
 
 /// Appends text to standard output.
 void ecrire(std::string_view texte);
-/// Appends an Integer in plain decimal, with a minus sign when negative.
-void ecrire_nombre(Integer n);
+/// Appends a 64-bit integer in plain decimal, with a minus sign when negative.
+void ecrire_nombre(std::int64_t n);
 /// Appends a 128-bit sum in plain decimal.
 void ecrire_somme(Somme n);
 /// Appends a count in plain decimal.

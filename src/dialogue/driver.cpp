@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "dialogue/console.h"
+#include "state/state.h"
 #include "dialogue/dialogue.h"
 #include "search/search.h"
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "dialogue/console.h"
+#include "state/state.h"
 #include "dialogue/dialogue.h"
 
 namespace {

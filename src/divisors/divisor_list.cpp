@@ -1,8 +1,8 @@
 // The divisor list: Div[1..ND1] = the divisors of N other than N, ascending.
 //
 // Reads: nf, Nfact[1..nf], Nexpo[1..nf].
-// Writes: ND1, Div[1..ND1], Prod, Diviseur, k, j, t; grows Term, Term1 and Div
-//         by ND1 + 4 elements and Prod by nf + 4.
+// Writes: ND1, Div[1..ND1], Prod, Diviseur, k, j, A; i through suiv2; grows
+//         Term, Term1 and Div by ND1 + 4 elements and Prod by nf + 4.
 // Leaves for the next stage: ND1 and Div.
 // Cost: one product per divisor, then one sort: O(d log d) for d divisors.
 #include <algorithm>

@@ -3,7 +3,8 @@
 // Reads: S, Nprem, np.
 // Writes: nf, Nfact[1..nf], Nexpo[1..nf] (grown by one element per factor),
 //         S (1 on return), S1, k (index of the last trial prime), Npk, rS,
-//         reste, f, expo, i (1, as Suiv requires).
+//         reste, f, expo, i (1, as Suiv requires), A; through Suiv, Nprem,
+//         np and j.
 // Cost: one trial division per prime up to the square root of what remains,
 // for trial primes below 1000 (the table then holds at most the 169 primes up
 // to 1009); what still needs larger ones has no factor below 1000 and is

@@ -329,8 +329,8 @@ Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, s
     return r;
 }
 
-bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, std::size_t octets, std::size_t octets_en_plus,
-                        double travail,
+bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, std::size_t octets,
+                        std::size_t octets_en_plus, double travail,
                         const std::function<void(Residu, void*, Residu*, std::atomic<std::uint64_t>*)>& passe,
                         std::vector<Compte>& comptes) {
     const std::size_t P = premiers_necessaires(bits);
@@ -345,11 +345,10 @@ bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, st
     const bool bref = tout < 1e7;
     // Each thread beyond the first also reserves its stack.
     constexpr std::size_t pile = std::size_t{8} << 20;
-    const unsigned fils =
-        bref ? 1
-             : static_cast<unsigned>(std::max<std::size_t>(
-                   1, std::min<std::size_t>(tache.fils(),
-                                            (tache.memoire_disponible() + pile) / (octets + octets_en_plus + pile))));
+    const unsigned fils = bref ? 1
+                               : static_cast<unsigned>(std::max<std::size_t>(
+                                     1, std::min<std::size_t>(tache.fils(), (tache.memoire_disponible() + pile) /
+                                                                                (octets + octets_en_plus + pile))));
     const std::function<bool()> montrer = [&] {
         return tache.suivre(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout));
     };
@@ -421,7 +420,8 @@ bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size
             const std::size_t largeur = static_cast<std::size_t>(l.haut - l.bas + 1);
             std::vector<Compte> comptes;
             const bool ok = compter_par_passes(
-                tache, static_cast<double>(std::log2(borne)), largeur, t.cellules() * sizeof(Residu), 0, t.mises_a_jour(),
+                tache, static_cast<double>(std::log2(borne)), largeur, t.cellules() * sizeof(Residu), 0,
+                t.mises_a_jour(),
                 [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
                     Residu* tab = static_cast<Residu*>(tampon);
                     t.remplir(q, tab, fait);

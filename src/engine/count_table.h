@@ -71,8 +71,8 @@ private:
     std::vector<std::size_t> debut_, mot0_;
     std::vector<long double> bornes_;
     double mises_a_jour_ = 0;
-    bool portable_ = false;     // the portable kernel even where AVX2 is there
-    std::size_t paires_ = 0;    // from this many bytes on, elements two at a time
+    bool portable_ = false;   // the portable kernel even where AVX2 is there
+    std::size_t paires_ = 0;  // from this many bytes on, elements two at a time
 };
 
 /// Work and memory of such a table, estimated without building it.

@@ -72,8 +72,7 @@ constexpr double delai_raisonnable = 600;
 double bits_au_plus(const Tache& t) {
     const std::size_t utiles = static_cast<std::size_t>(
         std::upper_bound(t.element.begin() + 1, t.element.end(), t.cible) - (t.element.begin() + 1));
-    const double partitions =
-        3.14159265358979 * std::sqrt(static_cast<double>(t.cible) / 3) / std::log(2.0);
+    const double partitions = 3.14159265358979 * std::sqrt(static_cast<double>(t.cible) / 3) / std::log(2.0);
     return std::min(static_cast<double>(utiles), partitions);
 }
 
@@ -159,8 +158,7 @@ Resultat aucune(const Tache& t) {
 }  // namespace
 
 Tache::Tache(const Probleme& p, const Reglages& r, const Rappels& rap)
-    : n(p.elements.size()), cible(p.cible), N(p.n), nf(static_cast<int>(p.facteurs.size())), reglages(r),
-      rappels(rap) {
+    : n(p.elements.size()), cible(p.cible), N(p.n), nf(static_cast<int>(p.facteurs.size())), reglages(r), rappels(rap) {
     element.reserve(n + 1);
     element.push_back(0);
     element.insert(element.end(), p.elements.begin(), p.elements.end());
@@ -203,8 +201,7 @@ Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, M
     // Counting by listing every solution, at a few million a second.
     const double bits = bits_au_plus(t);
     if (bits > 40)
-        prevenir(t, Lenteur::Quoi::comptage_par_liste,
-                 std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6);
+        prevenir(t, Lenteur::Quoi::comptage_par_liste, std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6);
     lister_avec_ou_sans_table(t, d, nullptr, Forme{}, resultat);
     return resultat;
 }

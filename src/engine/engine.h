@@ -47,10 +47,10 @@ struct Probleme {
 /// How the engine may work. The defaults are the engine's own choices; the
 /// switches serve to check each method alone.
 struct Reglages {
-    bool par_table = true;         ///< counting by the table over all the elements
-    bool par_structure = true;     ///< counting through the split along a prime power of N
-    bool par_restes = true;        ///< counting by remembered remainders
-    bool noyau_portable = false;   ///< no AVX/AVX2 kernels, as on a processor without them
+    bool par_table = true;        ///< counting by the table over all the elements
+    bool par_structure = true;    ///< counting through the split along a prime power of N
+    bool par_restes = true;       ///< counting by remembered remainders
+    bool noyau_portable = false;  ///< no AVX/AVX2 kernels, as on a processor without them
     /// Tables of this many bytes or more add their elements two at a time.
     std::size_t paires_des_octets = std::size_t{24} << 20;
     /// The most bytes the listing's table of reachable sums may take.

@@ -57,8 +57,7 @@ bool planifier(const Tache& t, int facteur, std::int64_t T, Plan& plan) {
     plan.e = static_cast<int>(t.exposant[static_cast<std::size_t>(facteur)]);
     plan.a = 1;
     plan.da = {1};
-    for (Somme somme = 0;
-         plan.termes < t.n && somme + t.element[plan.termes + 1] <= T;)
+    for (Somme somme = 0; plan.termes < t.n && somme + t.element[plan.termes + 1] <= T;)
         somme += t.element[++plan.termes];
     for (std::size_t q = 1; q <= static_cast<std::size_t>(t.nf); ++q) {
         if (q == static_cast<std::size_t>(facteur)) continue;

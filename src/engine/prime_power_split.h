@@ -39,5 +39,4 @@ CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T);
 /// of terms, par_termes[m] for m = 0..n, through the split by
 /// t.premier[facteur]. False, par_termes untouched, when memory cannot be
 /// had or the search was asked to stop.
-bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n,
-                           std::vector<Compte>& par_termes);
+bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n, std::vector<Compte>& par_termes);

@@ -22,8 +22,8 @@ struct Tache {
     std::vector<std::int64_t> element;  ///< element[1..n], ascending
     std::size_t n = 0;
     std::int64_t cible = 0;
-    std::int64_t N = 0;  ///< 0: no factorisation known
-    int nf = 0;          ///< prime factors of N
+    std::int64_t N = 0;                  ///< 0: no factorisation known
+    int nf = 0;                          ///< prime factors of N
     std::vector<std::int64_t> premier;   ///< premier[1..nf], ascending
     std::vector<std::int64_t> exposant;  ///< exposant[1..nf]
     Reglages reglages;

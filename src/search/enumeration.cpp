@@ -27,8 +27,7 @@ public:
 // Tells the user, on standard error, that this search will not end in a
 // reasonable time, and how long it would take; the search goes on.
 void prevenir(const Lenteur& l) {
-    const char* quoi =
-        l.quoi == Lenteur::Quoi::comptage ? "this count" : "counting by listing every solution";
+    const char* quoi = l.quoi == Lenteur::Quoi::comptage ? "this count" : "counting by listing every solution";
     char ligne[256];
     const double ans = l.secondes / (365.25 * 86400);
     if (ans >= 1)

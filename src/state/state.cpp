@@ -28,7 +28,6 @@ Integer Sdif = 0;
 Integer i = 0;
 Integer j = 0;
 Integer k = 0;
-Integer t = 0;
 
 Liste Nprem;
 Integer np = 0;
@@ -66,7 +65,7 @@ void reset_to_startup() {
     l = l1 = a = a1 = refaire = xn = valeur2 = 0;
     valeur0 = valtest2 = 0;
     N = S = S1 = SN = SN1 = Sol = Sdif = 0;
-    i = j = k = t = 0;
+    i = j = k = 0;
     np = 0;
     nf = f = expo = 0;
     Npk = rS = reste = Diviseur = 0;

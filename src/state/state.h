@@ -83,7 +83,6 @@ extern Integer Sdif;
 extern Integer i;
 extern Integer j;
 extern Integer k;
-extern Integer t;
 
 // ---- Divisors of N: prime table, factorisation, divisor list ------------------
 
