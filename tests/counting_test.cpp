@@ -53,7 +53,10 @@ TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
             const Sommes brute = sommes_de({t.element.begin() + 1, t.element.end()}, cible, false);
             std::vector<std::string> attendu;
             for (const std::uint64_t x : brute.par_termes) attendu.push_back(std::to_string(x));
-            // The table, then the split along each prime factor of N.
+            // The table over the sums alone, the table, then the split along each prime factor of N.
+            Compte total;
+            ASSERT_TRUE(compter_total_seul(t, &t.element[1], t.n, cible, total));
+            ASSERT_EQ(total.decimal(), std::to_string(brute.total())) << "sums alone";
             std::vector<Compte> c;
             ASSERT_TRUE(compter_sous_ensembles(t, &t.element[1], t.n, cible, c));
             ASSERT_EQ(en_decimal(c), attendu) << "table";

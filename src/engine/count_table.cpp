@@ -440,3 +440,88 @@ bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size
     par_termes = std::move(resultat);
     return true;
 }
+
+namespace {
+
+/// The rows element k of a table over the sums alone updates: from the
+/// least row that the elements after it can still lift to C, to the most
+/// the elements up to it make.
+struct Fenetre {
+    std::int64_t bas, haut;
+};
+
+std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t C) {
+    std::vector<Fenetre> f(ne);
+    Somme apres = 0, avant = 0;
+    for (std::size_t k = 0; k < ne; ++k) apres += d[k];
+    for (std::size_t k = 0; k < ne; ++k) {
+        avant += d[k];
+        apres -= d[k];
+        f[k] = {static_cast<std::int64_t>(std::max<Somme>(d[k], C - apres)),
+                static_cast<std::int64_t>(std::min<Somme>(C, avant))};
+    }
+    return f;
+}
+
+}  // namespace
+
+Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T) {
+    const Cible c = cible(d, n, T);
+    if (c.total < T) return {};
+    if (c.C >= (std::int64_t{1} << 40))
+        return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    Besoin b{static_cast<double>(c.C + 17) * sizeof(Residu), 0};
+    for (const Fenetre& f : fenetres(d, c.ne, c.C))
+        b.travail += static_cast<double>(std::max<std::int64_t>(0, f.haut - f.bas + 1));
+    return b;
+}
+
+bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T, Compte& total) {
+    const Cible c = cible(d, n, T);
+    if (c.total < T) {
+        total = Compte{};
+        return true;
+    }
+    if (c.C >= (std::int64_t{1} << 40)) return false;
+    const std::vector<Fenetre> f = fenetres(d, c.ne, c.C);
+    double travail = 0;
+    for (const Fenetre& x : f) travail += static_cast<double>(std::max<std::int64_t>(0, x.haut - x.bas + 1));
+    // No more subsets than of the elements up to C, nor than partitions of C
+    // into distinct parts.
+    const double bits =
+        std::min(static_cast<double>(c.ne), 3.14159265358979 * std::sqrt(static_cast<double>(c.C) / 3) / std::log(2.0));
+    const bool avx2 = avx2_present() && !tache.reglages.noyau_portable;
+    std::vector<Compte> comptes;
+    const bool ok = compter_par_passes(
+        tache, bits, 1, static_cast<std::size_t>(c.C + 17) * sizeof(Residu), 0, travail,
+        [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
+            Residu* tab = static_cast<Residu*>(tampon);
+            tab[0] = 1;  // the empty subset
+            for (std::size_t k = 0; k < c.ne; ++k) {
+                const std::int64_t x = d[k];
+                // Rows from the top down, in blocks of at most x rows: a
+                // block reads rows x below it, which this element has not
+                // updated yet.
+                if (x < 16 || !avx2) {
+                    for (std::int64_t s = f[k].haut; s >= f[k].bas; --s) {
+                        const Residu v = static_cast<Residu>(tab[s] + tab[s - x]);
+                        tab[s] = v >= q ? static_cast<Residu>(v - q) : v;
+                    }
+                } else {
+                    for (std::int64_t s = f[k].haut; s >= f[k].bas;) {
+                        const std::int64_t b = std::min(x, s - f[k].bas + 1);
+                        Residu* dst = tab + (s - b + 1);
+                        ajouter_avx2(dst, dst - x, static_cast<std::size_t>(b), q);
+                        s -= b;
+                    }
+                }
+                fait->fetch_add(static_cast<std::uint64_t>(std::max<std::int64_t>(0, f[k].haut - f[k].bas + 1)),
+                                std::memory_order_relaxed);
+            }
+            resultats[0] = tab[c.C];
+        },
+        comptes);
+    if (!ok) return false;
+    total = std::move(comptes[0]);
+    return true;
+}

@@ -108,3 +108,12 @@ Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t 
 /// False, with par_termes untouched, when the memory cannot be had.
 bool compter_sous_ensembles(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T,
                             std::vector<Compte>& par_termes);
+
+/// The memory and the work of one pass of compter_total_seul.
+Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T);
+
+/// Counts the subsets of d[0..n-1] (distinct, positive, ascending) whose sum
+/// is T >= 1, every number of terms together: a table over the sums alone,
+/// one cell a row, swept sixteen rows at a time. False, total untouched, when
+/// the memory cannot be had or the search was asked to stop.
+bool compter_total_seul(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T, Compte& total);

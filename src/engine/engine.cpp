@@ -80,22 +80,37 @@ void prevenir(const Tache& t, Lenteur::Quoi quoi, double secondes) {
     if (t.rappels.lenteur) t.rappels.lenteur({quoi, secondes});
 }
 
-// Counting without listing: the table over all the elements at once or the
-// split by one of N's prime factors, whichever needs the least work and fits
-// in memory; else group by group; else by remembered remainders; false when
-// none can serve or the search was stopped.
-bool compter_sans_lister(const Tache& t, const Decoupage& d, std::vector<Compte>& par_termes) {
+// The total, from the distribution.
+bool sommer(Resultat& r) {
+    r.total = Compte{};
+    for (const Compte& c : r.par_termes) r.total += c;
+    return true;
+}
+
+// Counting without listing: the table over all the elements at once (over
+// the sums alone, when only the total is asked) or the split by one of N's
+// prime factors, whichever needs the least work and fits in memory; else
+// group by group; else by remembered remainders. Leaves r.total and, but
+// from the table over the sums alone, r.par_termes; false when none can
+// serve or the search was stopped.
+bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resultat& r) {
+    std::vector<Compte>& par_termes = r.par_termes;
     const std::size_t n = t.n;
     const double libre = static_cast<double>(t.memoire_disponible());
     struct Methode {
         double travail;
-        int facteur;  // 0: the table over all the elements; else the split by premier[facteur]
+        int facteur;  // 0: the table over all the elements; -1: over the sums alone; else the split by premier[facteur]
     };
     std::vector<Methode> methodes;
     double table = std::numeric_limits<double>::infinity();
     if (t.reglages.par_table) {
         const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
         if (b.octets <= libre) table = b.travail, methodes.push_back({b.travail, 0});
+        if (mesure == Mesure::total) {
+            const Besoin s = besoin_total_seul(&t.element[1], n, t.cible);
+            // A pass of it is as many passes as the table's: their work compares.
+            if (s.octets <= libre) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
+        }
     }
     // Planning a split sorts the divisors of N / p^e, for each p: not worth
     // it when the table alone costs less than that.
@@ -125,14 +140,20 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, std::vector<Compte>
             return false;
         }
     };
-    for (const Methode& m : methodes)
+    for (const Methode& m : methodes) {
+        if (m.facteur == -1) {
+            if (essayer([&] { return compter_total_seul(t, &t.element[1], n, t.cible, r.total); })) return true;
+            continue;
+        }
         if (essayer([&] {
                 return m.facteur == 0 ? compter_sous_ensembles(t, &t.element[1], n, t.cible, par_termes)
                                       : compter_par_structure(t, m.facteur, t.cible, n, par_termes);
             }))
-            return true;
-    return (d.groupes.size() > 1 && essayer([&] { return compter_par_groupes(t, d, par_termes); })) ||
-           (t.reglages.par_restes && essayer([&] { return compter_par_restes(t, par_termes); }));
+            return sommer(r);
+    }
+    return ((d.groupes.size() > 1 && essayer([&] { return compter_par_groupes(t, d, par_termes); })) ||
+            (t.reglages.par_restes && essayer([&] { return compter_par_restes(t, par_termes); }))) &&
+           sommer(r);
 }
 
 // The listing, with its table of reachable sums when that fits.
@@ -183,15 +204,14 @@ bool Tache::suivre(double part, std::optional<std::uint64_t> trouvees) const {
     return !arret;
 }
 
-Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, Mesure) {
+Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, Mesure mesure) {
     const Tache t(p, r, rappels);
     if (t.cible < 1 || t.n < 1) return aucune(t);  // no subset of positive elements reaches it
     const Decoupage d = decouper(t);
     if (d.impossible) return aucune(t);
     Resultat resultat;
-    if (compter_sans_lister(t, d, resultat.par_termes)) {
-        resultat.par_termes.resize(t.n + 1);
-        for (const Compte& c : resultat.par_termes) resultat.total += c;
+    if (compter_sans_lister(t, d, mesure, resultat)) {
+        if (!resultat.par_termes.empty() || mesure == Mesure::distribution) resultat.par_termes.resize(t.n + 1);
         return resultat;
     }
     if (t.arret) {
