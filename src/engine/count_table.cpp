@@ -463,6 +463,13 @@ std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_
     return f;
 }
 
+/// The cell updates of one pass over those rows.
+double mises_a_jour(const std::vector<Fenetre>& fenetres) {
+    double r = 0;
+    for (const Fenetre& f : fenetres) r += static_cast<double>(std::max<std::int64_t>(0, f.haut - f.bas + 1));
+    return r;
+}
+
 }  // namespace
 
 Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T) {
@@ -470,10 +477,7 @@ Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T) {
     if (c.total < T) return {};
     if (c.C >= (std::int64_t{1} << 40))
         return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
-    Besoin b{static_cast<double>(c.C + 17) * sizeof(Residu), 0};
-    for (const Fenetre& f : fenetres(d, c.ne, c.C))
-        b.travail += static_cast<double>(std::max<std::int64_t>(0, f.haut - f.bas + 1));
-    return b;
+    return {static_cast<double>(c.C + 17) * sizeof(Residu), mises_a_jour(fenetres(d, c.ne, c.C))};
 }
 
 bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T, Compte& total) {
@@ -484,8 +488,7 @@ bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n
     }
     if (c.C >= (std::int64_t{1} << 40)) return false;
     const std::vector<Fenetre> f = fenetres(d, c.ne, c.C);
-    double travail = 0;
-    for (const Fenetre& x : f) travail += static_cast<double>(std::max<std::int64_t>(0, x.haut - x.bas + 1));
+    const double travail = mises_a_jour(f);
     // No more subsets than of the elements up to C, nor than partitions of C
     // into distinct parts.
     const double bits =
