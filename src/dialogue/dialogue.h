@@ -22,12 +22,6 @@ void demarrer();
 /// Prints the presentation text (seventeen pieces).
 void presentation();
 
-/// The command line: prints the usage (--help) or the version (--version)
-/// and exits with status 0; any other argument is said in one line on
-/// standard error, and the exit status is 2. Returns only when there is no
-/// argument. Built into the program alone (its version comes from the build).
-void arguments(int argc, char** argv);
-
 /// The whole program: start-up state, presentation, one calculation after
 /// another until the user declines a new one; then ends with status 1.
 [[noreturn]] void programme();

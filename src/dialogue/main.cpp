@@ -1,7 +1,9 @@
-// taverlune: the sums of the divisors of an integer, in a console dialogue.
+// taverlune: the sums of the divisors of an integer, in a console dialogue,
+// or for scripts through the command line.
+#include "command_line/command_line.h"
 #include "dialogue/dialogue.h"
 
 int main(int argc, char** argv) {
-    arguments(argc, argv);  // returns only when there is none
+    if (argc > 1) return ligne_de_commande(argc, argv);
     programme();
 }

@@ -342,7 +342,8 @@ bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, st
     // A count of a few milliseconds is over before a thread would start: its
     // passes run here, one after the other.
     const double tout = std::max(1.0, travail * static_cast<double>(P));
-    const bool bref = tout < 1e7;
+    // So does a count on one thread that nobody watches.
+    const bool bref = tout < 1e7 || (tache.reglages.fils == 1 && !tache.rappels.progres);
     // Each thread beyond the first also reserves its stack.
     constexpr std::size_t pile = std::size_t{8} << 20;
     const unsigned fils = bref ? 1

@@ -106,11 +106,11 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     if (t.reglages.par_table) {
         const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
         if (b.octets <= libre) table = b.travail, methodes.push_back({b.travail, 0});
-        if (mesure == Mesure::total) {
-            const Besoin s = besoin_total_seul(&t.element[1], n, t.cible);
-            // A pass of it is as many passes as the table's: their work compares.
-            if (s.octets <= libre) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
-        }
+    }
+    if (t.reglages.par_sommes && mesure == Mesure::total) {
+        const Besoin s = besoin_total_seul(&t.element[1], n, t.cible);
+        // A pass of it is as many passes as the table's: their work compares.
+        if (s.octets <= libre) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
     }
     // Planning a split sorts the divisors of N / p^e, for each p: not worth
     // it when the table alone costs less than that.
@@ -193,8 +193,9 @@ Tache::Tache(const Probleme& p, const Reglages& r, const Rappels& rap)
 }
 
 std::size_t Tache::memoire_disponible() const {
-    const std::size_t libre = ::memoire_disponible();
-    return reglages.memoire != 0 ? std::min(libre, reglages.memoire) : libre;
+    // A budget given is taken as it is: asking the system costs more than
+    // a small count.
+    return reglages.memoire != 0 ? reglages.memoire : ::memoire_disponible();
 }
 
 unsigned Tache::fils() const { return reglages.fils != 0 ? reglages.fils : coeurs_disponibles(); }

@@ -48,6 +48,7 @@ struct Probleme {
 /// switches serve to check each method alone.
 struct Reglages {
     bool par_table = true;        ///< counting by the table over all the elements
+    bool par_sommes = true;       ///< the total alone by a table over the sums alone
     bool par_structure = true;    ///< counting through the split along a prime power of N
     bool par_restes = true;       ///< counting by remembered remainders
     bool noyau_portable = false;  ///< no AVX/AVX2 kernels, as on a processor without them
@@ -125,3 +126,11 @@ Resultat compter(const Probleme& p, const Reglages& r = {}, const Rappels& rappe
 /// number of terms as it goes.
 Resultat lister(const Probleme& p, Puits& puits, const Forme& forme, const Reglages& r = {},
                 const Rappels& rappels = {});
+
+/// Bytes a search may still take: the least of what the process's limits
+/// (address space, data) leave and of the memory the machine has available,
+/// less a margin. What Reglages::memoire = 0 stands for.
+std::size_t memoire_disponible();
+
+/// The cores this process may run on: what Reglages::fils = 0 stands for.
+unsigned coeurs_disponibles();

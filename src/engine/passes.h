@@ -7,13 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-/// Bytes the search may still take: the least of what the process's limits
-/// (address space, data) leave and of the memory the machine has available,
-/// less a margin.
-std::size_t memoire_disponible();
-
-/// The cores this process may run on.
-unsigned coeurs_disponibles();
+#include "engine/engine.h"  // memoire_disponible, coeurs_disponibles
 
 /// Runs passe(k, tampon) for k = 0 .. nombre - 1, each pass on one of up to
 /// `fils` threads with a zeroed buffer of `octets` bytes of its own (a

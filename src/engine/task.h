@@ -30,8 +30,8 @@ struct Tache {
     Rappels rappels;
     mutable std::atomic<bool> arret{false};  ///< the caller asked the search to stop
 
-    /// Bytes this search may still take: its budget, or what the process's
-    /// limits and the machine leave, whichever is less.
+    /// Bytes this search may still take: its budget, or when it has none what
+    /// the process's limits and the machine leave.
     std::size_t memoire_disponible() const;
     /// Threads a count may run.
     unsigned fils() const;

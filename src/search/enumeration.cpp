@@ -5,7 +5,6 @@
 // Writes: ns, ndif, NS[1..ND1]; the solutions' header and the solutions,
 //         when Sol = 1; on standard error the progress line, and the warning
 //         before a search that cannot end in reasonable time.
-#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -23,28 +22,6 @@ public:
     void ecrire(std::string_view texte) override { ::ecrire(texte); }
     void vider() override { vider_sortie(); }
 };
-
-// Tells the user, on standard error, that this search will not end in a
-// reasonable time, and how long it would take; the search goes on.
-void prevenir(const Lenteur& l) {
-    const char* quoi = l.quoi == Lenteur::Quoi::comptage ? "this count" : "counting by listing every solution";
-    char ligne[256];
-    const double ans = l.secondes / (365.25 * 86400);
-    if (ans >= 1)
-        std::snprintf(ligne, sizeof ligne,
-                      "taverlune: %s cannot end in reasonable time: about %.2g years of work estimated; it goes on "
-                      "(Ctrl-C stops it)\n",
-                      quoi, ans);
-    else
-        std::snprintf(
-            ligne, sizeof ligne,
-            "taverlune: %s will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops it)\n", quoi,
-            l.secondes / 3600);
-    // On the terminal of standard output, the line of results is still open:
-    // the warning goes on lines of its own, below it.
-    if (erreurs_sur_un_terminal() && !erreurs_sur_un_autre_terminal()) ecrire_erreurs("\n");
-    ecrire_erreurs(ligne);
-}
 
 }  // namespace
 
@@ -75,7 +52,7 @@ void recherche_rapide(const Reglages& reglages) {
             avancement.montrer(part, trouvees);
             return true;  // Ctrl-C ends the program from the Avancement's handler
         };
-    rappels.lenteur = prevenir;
+    rappels.lenteur = avertir_lenteur;
     if (Sol == 1) {
         VersLaConsole console;
         Forme forme = forme_du_dialogue;

@@ -145,3 +145,23 @@ void Avancement::montrer(double part, std::optional<std::uint64_t> solutions) {
     ligne_affichee = 1;
     ecrire_erreurs(dessin);
 }
+
+void avertir_lenteur(const Lenteur& l) {
+    const char* quoi = l.quoi == Lenteur::Quoi::comptage ? "this count" : "counting by listing every solution";
+    char ligne[256];
+    const double ans = l.secondes / (365.25 * 86400);
+    if (ans >= 1)
+        std::snprintf(ligne, sizeof ligne,
+                      "taverlune: %s cannot end in reasonable time: about %.2g years of work estimated; it goes on "
+                      "(Ctrl-C stops it)\n",
+                      quoi, ans);
+    else
+        std::snprintf(
+            ligne, sizeof ligne,
+            "taverlune: %s will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops it)\n", quoi,
+            l.secondes / 3600);
+    // On the terminal of standard output, the line of results is still open:
+    // the warning goes on lines of its own, below it.
+    if (erreurs_sur_un_terminal() && !erreurs_sur_un_autre_terminal()) ecrire_erreurs("\n");
+    ecrire_erreurs(ligne);
+}

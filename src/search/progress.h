@@ -31,6 +31,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/engine.h"
+
 class Avancement {
 public:
     /// `affiche_solutions`: the solutions go to standard output.
@@ -60,3 +62,7 @@ private:
 /// known. Pieces that do not fit in `largeur` - 1 columns are left out from
 /// the last one; the first is cut if need be.
 std::string ligne_avancement(double part, double secondes, std::optional<std::uint64_t> solutions, std::size_t largeur);
+
+/// Tells the user, on standard error, that a search will not end in a
+/// reasonable time, and how long it would take; the search goes on.
+void avertir_lenteur(const Lenteur& l);

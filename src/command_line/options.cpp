@@ -1,0 +1,181 @@
+// The command line's arguments: every one checked, numbers in the forms the
+// number-theory tools accept.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "command_line/command_line.h"
+
+namespace {
+
+constexpr std::int64_t plus_grand = std::numeric_limits<std::int64_t>::max();
+
+// A run of decimal digits as an exact value, none past 2^63 - 1.
+std::optional<std::int64_t> chiffres(std::string_view t) {
+    if (t.empty()) return std::nullopt;
+    std::int64_t v = 0;
+    for (const char c : t) {
+        if (c < '0' || c > '9') return std::nullopt;
+        if (v > (plus_grand - (c - '0')) / 10) return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// b^e, none past 2^63 - 1.
+std::optional<std::int64_t> puissance(std::int64_t b, std::int64_t e) {
+    if (b <= 1) return e == 0 ? 1 : b;  // 0^0 = 1; 0 and 1 stay where they are
+    std::int64_t v = 1;
+    for (std::int64_t k = 0; k < e; ++k) {  // at most 63 steps before it overflows
+        if (v > plus_grand / b) return std::nullopt;
+        v *= b;
+    }
+    return v;
+}
+
+// What an option says is wrong with its value.
+std::string mauvais(std::string_view option, std::string_view valeur, std::string_view attendu) {
+    std::string r = "invalid value '";
+    for (const char c : valeur) r += static_cast<unsigned char>(c) < 0x20 ? '?' : c;  // one line
+    return r.append("' for ").append(option).append(": ").append(attendu);
+}
+
+}  // namespace
+
+std::optional<std::int64_t> lire_nombre(std::string_view t, bool signe) {
+    bool negatif = false;
+    if (signe && !t.empty() && (t[0] == '-' || t[0] == '+')) {
+        negatif = t[0] == '-';
+        t.remove_prefix(1);
+    }
+    std::optional<std::int64_t> v;
+    if (const std::size_t chapeau = t.find('^'); chapeau != std::string_view::npos) {
+        const auto b = chiffres(t.substr(0, chapeau)), e = chiffres(t.substr(chapeau + 1));
+        if (b && e) v = puissance(*b, *e);
+    } else if (const std::size_t x = t.find_first_of("eE"); x != std::string_view::npos) {
+        // m.f e x: exact when the exponent covers the digits after the point.
+        const std::string_view mantisse = t.substr(0, x);
+        const std::size_t point = mantisse.find('.');
+        const std::string_view entiere = mantisse.substr(0, point);
+        const std::string_view fraction = point == std::string_view::npos ? "" : mantisse.substr(point + 1);
+        const auto e = chiffres(t.substr(x + 1));
+        const auto m = chiffres(std::string(entiere) + std::string(fraction));
+        if (e && m && !entiere.empty() && (point == std::string_view::npos || !fraction.empty()) &&
+            static_cast<std::size_t>(*e) >= fraction.size()) {
+            const auto dix = puissance(10, *e - static_cast<std::int64_t>(fraction.size()));
+            if (dix && (*m == 0 || *dix <= plus_grand / *m)) v = *m * *dix;
+        }
+    } else {
+        v = chiffres(t);
+    }
+    if (v && negatif) v = -*v;
+    return v;
+}
+
+LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
+    Commande c;
+    bool compte_choisi = false, distribution = false, liste = false, table = false, avec_decalage = false;
+    const auto erreur = [](std::string texte) { return LectureCommande{std::nullopt, std::move(texte)}; };
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        std::string_view a = arguments[k];
+        std::optional<std::string_view> attache;  // --option=value
+        if (a.starts_with("--")) {
+            if (const std::size_t egal = a.find('='); egal != std::string_view::npos) {
+                attache = a.substr(egal + 1);
+                a = a.substr(0, egal);
+            }
+        }
+        // The value of the option, from "=value" or the next argument.
+        const auto valeur = [&]() -> std::optional<std::string_view> {
+            if (attache) return attache;
+            if (k + 1 < arguments.size()) return arguments[++k];
+            return std::nullopt;
+        };
+        const auto manque = [&] { return erreur("option '" + std::string(a) + "' needs a value"); };
+        // A number from 1 to 2^63 - 1.
+        const auto positif = [&](std::string_view v, std::int64_t& dans) -> std::optional<std::string> {
+            const auto n = lire_nombre(v);
+            if (!n || *n < 1) return mauvais(a, v, "a whole number from 1 to 2^63 - 1");
+            dans = *n;
+            return std::nullopt;
+        };
+        if (a == "-h" || a == "--help") {
+            c.quoi = Commande::Quoi::aide;
+            return {c, ""};
+        } else if (a == "-V" || a == "--version") {
+            c.quoi = Commande::Quoi::version;
+            return {c, ""};
+        } else if (a == "-d" || a == "--distribution") {
+            distribution = true;
+        } else if (a == "-p" || a == "--print") {
+            liste = true;
+        } else if (a == "--records") {
+            c.records = true;
+        } else if (a == "--status") {
+            c.etat = true;
+        } else if (a == "--time") {
+            c.temps = true;
+        } else if (a == "--double-check") {
+            c.double_verification = true;
+        } else if (a == "--target" || a == "-s") {
+            const auto v = valeur();
+            if (!v) return manque();
+            std::int64_t s = 0;
+            if (const auto e = positif(*v, s)) return erreur(*e);
+            c.cible = s;
+        } else if (a == "--target-offset") {
+            const auto v = valeur();
+            if (!v) return manque();
+            const auto n = lire_nombre(*v, true);
+            if (!n) return erreur(mauvais(a, *v, "a whole number, with a sign if negative"));
+            c.decalage = *n;
+            avec_decalage = true;
+        } else if (a == "--table") {
+            const auto v1 = valeur();
+            if (!v1) return manque();
+            if (const auto e = positif(*v1, c.debut)) return erreur(*e);
+            if (attache || k + 1 >= arguments.size()) return erreur("option '--table' needs two values, A and B");
+            const std::string_view v2 = arguments[++k];
+            if (const auto e = positif(v2, c.fin)) return erreur(*e);
+            if (c.debut > c.fin) return erreur("the table's range is empty: A > B");
+            table = true;
+        } else if (a == "-o" || a == "--output") {
+            const auto v = valeur();
+            if (!v || v->empty()) return manque();
+            c.fichier = std::string(*v);
+        } else if (a == "-t" || a == "--threads") {
+            const auto v = valeur();
+            if (!v) return manque();
+            const auto n = lire_nombre(*v);
+            if (!n || *n < 1 || *n > 4096) return erreur(mauvais(a, *v, "a number of threads from 1 to 4096"));
+            c.fils = static_cast<unsigned>(*n);
+        } else if (a.starts_with("-") && a.size() > 1) {
+            std::string ligne = "unknown option '";
+            for (const char x : a) ligne += static_cast<unsigned char>(x) < 0x20 ? '?' : x;
+            return erreur(ligne + "'");
+        } else {
+            std::int64_t n = 0;
+            if (const auto e = positif(a, n))
+                return erreur("invalid number '" + std::string(a) + "': N is a whole number from 1 to 2^63 - 1");
+            c.nombres.push_back(n);
+            compte_choisi = true;
+        }
+        if (attache && a != "--target" && a != "--target-offset" && a != "--table" && a != "--output" &&
+            a != "--threads")
+            return erreur("option '" + std::string(a) + "' takes no value");
+    }
+    if (table && compte_choisi) return erreur("--table takes no N: give one or the other");
+    if (!table && !compte_choisi) return erreur("nothing to count: give N, or --table A B (try 'taverlune --help')");
+    if (distribution && liste) return erreur("--distribution and --print do not go together");
+    if (table && (distribution || liste)) return erreur("--table counts only: no --distribution or --print");
+    if (table && c.cible) return erreur("--table takes --target-offset K, not --target");
+    if (!table && (avec_decalage || c.records || !c.fichier.empty()))
+        return erreur("--target-offset, --records and --output go with --table");
+    if (liste && c.nombres.size() > 1) return erreur("--print lists the solutions of one N at a time");
+    c.quoi = table          ? Commande::Quoi::table
+             : liste        ? Commande::Quoi::liste
+             : distribution ? Commande::Quoi::distribution
+                            : Commande::Quoi::compte;
+    return {c, ""};
+}
