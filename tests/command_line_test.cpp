@@ -1,0 +1,227 @@
+// The command line through the built program: counts, distributions and
+// listings against the brute force; tables against a counting of our own on
+// every n up to 10,000; the same bytes on one thread and on two; a table
+// file killed at random moments and taken up again; every bad argument.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "command_line/command_line.h"
+#include "support/oracle.h"
+#include "support/process.h"
+
+namespace {
+
+using namespace essai;
+
+Execution commande(std::vector<std::string> arguments) { return executer({.arguments = std::move(arguments)}); }
+
+/// a(n) for the target n + k, by a table over the sums of our own (exact
+/// below 2^128, far beyond these n): no subset listed, no residues.
+std::string a_par_sommes(Integer n, Integer k) {
+    const Integer cible = n + k;
+    if (cible < 1 || n < 2) return "0";
+    std::vector<u128> t(static_cast<std::size_t>(cible) + 1, 0);
+    t[0] = 1;
+    for (Integer d = 1; d < n; ++d)
+        if (n % d == 0 && d <= cible)
+            for (Integer s = cible; s >= d; --s) t[static_cast<std::size_t>(s)] += t[static_cast<std::size_t>(s - d)];
+    u128 x = t.back();
+    std::string r;
+    do r.insert(r.begin(), static_cast<char>('0' + static_cast<int>(x % 10))); while ((x /= 10) != 0);
+    return r;
+}
+
+/// The lines "n a(n)" of the table from a to b, target n + k.
+std::string table_attendue(Integer a, Integer b, Integer k) {
+    std::string r;
+    for (Integer n = a; n <= b; ++n) r += std::to_string(n) + " " + a_par_sommes(n, k) + "\n";
+    return r;
+}
+
+TEST(CommandLine, CountsDistributionsAndListingsAgainstTheBruteForce) {
+    struct Row {
+        Integer n, cible;
+    };
+    for (const Row& r : {Row{12, 12}, {12, 10}, {24, 24}, {28, 28}, {120, 120}, {120, 200}, {360, 100}, {945, 945},
+                         {2, 2}, {1, 1}, {720, 5}, {30, 31}}) {
+        SCOPED_TRACE(std::to_string(r.n) + " target " + std::to_string(r.cible));
+        std::vector<Integer> d = propres(r.n);
+        if (r.n == 1) d.clear();
+        std::erase_if(d, [&](Integer x) { return x > r.cible; });
+        const Sommes s = sommes_de(d, r.cible, true);
+        std::string compte = std::to_string(s.total()) + "\n", distribution, liste;
+        for (std::size_t m = 1; m < s.par_termes.size(); ++m)
+            if (s.par_termes[m] != 0) distribution += std::to_string(m) + " " + std::to_string(s.par_termes[m]) + "\n";
+        for (const std::vector<Integer>& solution : s.liste) {
+            for (std::size_t k = 0; k < solution.size(); ++k) liste.append(k ? " " : "").append(std::to_string(solution[k]));
+            liste += "\n";
+        }
+        const std::vector<std::string> base = {std::to_string(r.n), "--target", std::to_string(r.cible)};
+        const auto avec = [&](std::vector<std::string> plus) {
+            plus.insert(plus.begin(), base.begin(), base.end());
+            const Execution e = commande(plus);
+            EXPECT_TRUE(e.statut == 0 && e.erreurs.empty()) << e.statut << e.erreurs;
+            return e.sortie;
+        };
+        EXPECT_EQ(avec({}), compte);
+        EXPECT_EQ(avec({"--double-check"}), compte);
+        EXPECT_EQ(avec({"-d"}), distribution);
+        EXPECT_EQ(avec({"-d", "--double-check"}), distribution);
+        EXPECT_EQ(avec({"--print"}), liste);
+    }
+    // Several N: one line each; a(1) = 0, a perfect number 1.
+    EXPECT_EQ(commande({"1", "6", "12", "8128", "945", "1e1"}).sortie, "1 0\n6 1\n12 2\n8128 1\n945 5\n10 0\n");
+}
+
+TEST(CommandLine, TheTableEqualsAnIndependentCountOnEveryNUpTo10000) {
+    const Execution e = commande({"--table", "1", "1e4"});
+    ASSERT_EQ(e.statut, 0) << e.erreurs;
+    EXPECT_TRUE(meme_sortie(e.sortie, table_attendue(1, 10000, 0)));
+    // Other targets, and the records of the first table.
+    for (const Integer k : {-7, 1, 40}) {
+        const Execution f = commande({"--table", "2", "2000", "--target-offset", std::to_string(k)});
+        EXPECT_TRUE(meme_sortie(f.sortie, table_attendue(2, 2000, k))) << k;
+    }
+    std::string records;
+    std::istringstream lignes(e.sortie);
+    std::size_t plus = 0;  // the counts stay below 2^64 here
+    for (std::string n, a; lignes >> n >> a;)
+        if (std::stoull(a) > plus) plus = std::stoull(a), records += n + " " + a + "\n";
+    EXPECT_EQ(commande({"--table", "1", "10000", "--records"}).sortie, records);
+}
+
+TEST(CommandLine, TheSameBytesOnOneThreadAndOnTwo) {
+    const Execution un = commande({"--table", "1", "30000", "-t", "1"});
+    ASSERT_EQ(un.statut, 0);
+    EXPECT_TRUE(meme_sortie(commande({"--table", "1", "30000", "--threads=2"}).sortie, un.sortie));
+    EXPECT_EQ(commande({"720720", "-d", "-t", "2"}).sortie, commande({"720720", "-d", "-t", "1"}).sortie);
+}
+
+std::string lire(const std::string& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void ecrire_fichier(const std::string& chemin, const std::string& texte) { std::ofstream(chemin, std::ios::binary) << texte; }
+
+/// The program on `arguments`, killed by SIGKILL after `ms` milliseconds if still running.
+void tuer_apres(const std::vector<std::string>& arguments, int ms) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        const std::string p = programme_taverlune();
+        argv.push_back(const_cast<char*>(p.c_str()));
+        for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    ::kill(pid, SIGKILL);
+    int statut = 0;
+    ::waitpid(pid, &statut, 0);
+}
+
+TEST(CommandLine, ATableFileKilledAtAnyMomentEndsAsOneRunWould) {
+    const std::string fichier = ::testing::TempDir() + "taverlune_table.txt";
+    const std::vector<std::string> arguments = {"--table", "1", "60000", "--records", "-o", fichier};
+    std::remove(fichier.c_str());
+    ASSERT_EQ(commande(arguments).statut, 0);
+    const std::string entier = lire(fichier);
+    ASSERT_TRUE(entier.starts_with("# taverlune --table 1 60000 --records\n6 1\n12 2\n")) << entier.substr(0, 80);
+    // Without records and with an offset, killed again and again.
+    const std::vector<std::string> table = {"--table", "1", "60000", "--target-offset", "-2", "-o", fichier};
+    std::remove(fichier.c_str());
+    ASSERT_EQ(commande(table).statut, 0);
+    const std::string attendu = lire(fichier);
+    std::printf("seed 20261208\n");
+    std::mt19937 alea(20261208);
+    for (const auto& [a, final] : {std::pair{arguments, entier}, std::pair{table, attendu}}) {
+        std::remove(fichier.c_str());
+        for (int fois = 0; fois < 6; ++fois) tuer_apres(a, static_cast<int>(alea() % 150));
+        // A last line cut short, as a kill in the middle of a write leaves it.
+        const std::string avant = lire(fichier);
+        if (!avant.empty()) ecrire_fichier(fichier, avant + "6");
+        ASSERT_EQ(commande(a).statut, 0);
+        EXPECT_TRUE(meme_sortie(lire(fichier), final));
+    }
+    // The table is whole: run again, it stays as it is; another table is refused.
+    EXPECT_EQ(commande(table).statut, 0);
+    EXPECT_EQ(lire(fichier), attendu);
+    const Execution autre = commande({"--table", "1", "60001", "-o", fichier});
+    EXPECT_TRUE(autre.statut == 2 && autre.erreurs.starts_with("taverlune: the file ")) << autre.erreurs;
+    EXPECT_EQ(lire(fichier), attendu);
+    std::remove(fichier.c_str());
+}
+
+TEST(CommandLine, EveryBadArgumentIsOneLineAndStatus2) {
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string erreur;
+    };
+    const std::string essai = " (try 'taverlune --help')\n";
+    const Row rows[] = {
+        {{"abc"}, "invalid number 'abc': N is a whole number from 1 to 2^63 - 1" + essai},
+        {{"0"}, "invalid number '0': N is a whole number from 1 to 2^63 - 1" + essai},
+        {{"-5"}, "unknown option '-5'" + essai},
+        {{"+5"}, "invalid number '+5': N is a whole number from 1 to 2^63 - 1" + essai},
+        {{"9223372036854775808"}, "invalid number '9223372036854775808': N is a whole number from 1 to 2^63 - 1" + essai},
+        {{"2^63"}, "invalid number '2^63': N is a whole number from 1 to 2^63 - 1" + essai},
+        {{"1.5e0"}, "invalid number '1.5e0': N is a whole number from 1 to 2^63 - 1" + essai},
+        {{"12", "--target"}, "option '--target' needs a value" + essai},
+        {{"12", "--target", "0"}, "invalid value '0' for --target: a whole number from 1 to 2^63 - 1" + essai},
+        {{"12", "--target", "x"}, "invalid value 'x' for --target: a whole number from 1 to 2^63 - 1" + essai},
+        {{"--table", "5", "3"}, "the table's range is empty: A > B" + essai},
+        {{"--table", "5"}, "option '--table' needs two values, A and B" + essai},
+        {{"--table", "1", "-2"}, "invalid value '-2' for --table: a whole number from 1 to 2^63 - 1" + essai},
+        {{"--table", "1", "9", "--target-offset", "y"}, "invalid value 'y' for --target-offset: a whole number, with a sign if negative" + essai},
+        {{"12", "-t", "0"}, "invalid value '0' for -t: a number of threads from 1 to 4096" + essai},
+        {{"12", "--frobnicate"}, "unknown option '--frobnicate'" + essai},
+        {{"12", "--time=3"}, "option '--time' takes no value" + essai},
+        {{"--status"}, "nothing to count: give N, or --table A B (try 'taverlune --help')\n"},
+        {{"12", "--table", "1", "2"}, "--table takes no N: give one or the other" + essai},
+        {{"12", "-d", "-p"}, "--distribution and --print do not go together" + essai},
+        {{"--table", "1", "2", "-d"}, "--table counts only: no --distribution or --print" + essai},
+        {{"--table", "1", "2", "--target", "3"}, "--table takes --target-offset K, not --target" + essai},
+        {{"12", "--records"}, "--target-offset, --records and --output go with --table" + essai},
+        {{"12", "13", "-p"}, "--print lists the solutions of one N at a time" + essai},
+        {{"a\nb"}, "invalid number 'a\nb': N is a whole number from 1 to 2^63 - 1" + essai},
+    };
+    for (const Row& r : rows) {
+        const Execution e = commande(r.arguments);
+        SCOPED_TRACE(visible(r.arguments[0]));
+        EXPECT_EQ(e.statut, 2);
+        EXPECT_EQ(e.sortie, "");
+        EXPECT_EQ(e.erreurs, "taverlune: " + r.erreur);
+    }
+}
+
+TEST(CommandLine, NumbersInTheFormsOfTheNumberTheoryTools) {
+    struct Row {
+        const char* texte;
+        bool signe;
+        std::optional<std::int64_t> valeur;
+    };
+    for (const Row& r : {Row{"1e6", false, 1000000}, {"10^6", false, 1000000}, {"2.5e3", false, 2500},
+                         {"9223372036854775807", false, INT64_MAX}, {"2^62", false, std::int64_t{1} << 62},
+                         {"0^0", false, 1}, {"1^99999999999", false, 1}, {"9.223372036854775807e18", false, INT64_MAX},
+                         {"1e19", false, std::nullopt}, {"2^63", false, std::nullopt}, {"1.25e1", false, std::nullopt},
+                         {"1.e3", false, std::nullopt}, {".5e1", false, std::nullopt}, {"0x10", false, std::nullopt},
+                         {"", false, std::nullopt}, {"-3", false, std::nullopt}, {"-3", true, -3},
+                         {"+1e3", true, 1000}, {"--3", true, std::nullopt}, {"12a", false, std::nullopt}}) {
+        EXPECT_EQ(lire_nombre(r.texte, r.signe), r.valeur) << r.texte;
+    }
+}
+
+}  // namespace
