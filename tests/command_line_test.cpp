@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -115,10 +116,15 @@ std::string lire(const std::string& chemin) {
 
 void ecrire_fichier(const std::string& chemin, const std::string& texte) { std::ofstream(chemin, std::ios::binary) << texte; }
 
-/// The program on `arguments`, killed by SIGKILL after `ms` milliseconds if still running.
-void tuer_apres(const std::vector<std::string>& arguments, int ms) {
+/// The program on `arguments`, standard output to `sortie` (or the test's),
+/// standard error to `erreurs` (or the test's), sent `signal` after `ms`
+/// milliseconds if still running; its wait status.
+int signaler_apres(const std::vector<std::string>& arguments, int signal, int ms, const std::string& sortie = "",
+                   const std::string& erreurs = "") {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (!sortie.empty()) std::freopen(sortie.c_str(), "w", stdout);
+        if (!erreurs.empty()) std::freopen(erreurs.c_str(), "w", stderr);
         std::vector<char*> argv;
         const std::string p = programme_taverlune();
         argv.push_back(const_cast<char*>(p.c_str()));
@@ -128,9 +134,10 @@ void tuer_apres(const std::vector<std::string>& arguments, int ms) {
         ::_exit(127);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    ::kill(pid, SIGKILL);
+    ::kill(pid, signal);
     int statut = 0;
     ::waitpid(pid, &statut, 0);
+    return statut;
 }
 
 TEST(CommandLine, ATableFileKilledAtAnyMomentEndsAsOneRunWould) {
@@ -149,7 +156,7 @@ TEST(CommandLine, ATableFileKilledAtAnyMomentEndsAsOneRunWould) {
     std::mt19937 alea(20261208);
     for (const auto& [a, final] : {std::pair{arguments, entier}, std::pair{table, attendu}}) {
         std::remove(fichier.c_str());
-        for (int fois = 0; fois < 6; ++fois) tuer_apres(a, static_cast<int>(alea() % 150));
+        for (int fois = 0; fois < 6; ++fois) signaler_apres(a, SIGKILL, static_cast<int>(alea() % 150));
         // A last line cut short, as a kill in the middle of a write leaves it.
         const std::string avant = lire(fichier);
         if (!avant.empty()) ecrire_fichier(fichier, avant + "6");
@@ -163,6 +170,23 @@ TEST(CommandLine, ATableFileKilledAtAnyMomentEndsAsOneRunWould) {
     EXPECT_TRUE(autre.statut == 2 && autre.erreurs.starts_with("taverlune: the file ")) << autre.erreurs;
     EXPECT_EQ(lire(fichier), attendu);
     std::remove(fichier.c_str());
+}
+
+TEST(CommandLine, SigtermOrCtrlCLeaveWholeLinesAndTheSignalsStatus) {
+    const std::string sortie = ::testing::TempDir() + "taverlune_signal.txt";
+    const std::string erreurs = ::testing::TempDir() + "taverlune_signal_erreurs.txt";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const int statut = signaler_apres({"--table", "1", "3000000"}, signal, 500, sortie, erreurs);
+        EXPECT_TRUE(WIFSIGNALED(statut) && WTERMSIG(statut) == signal) << statut;  // 143 or 130 in a shell
+        EXPECT_EQ(lire(erreurs), "taverlune: calcul interrompu\n");
+        const std::string lignes = lire(sortie);
+        ASSERT_FALSE(lignes.empty());
+        EXPECT_EQ(lignes.back(), '\n');
+        const std::size_t n = static_cast<std::size_t>(std::count(lignes.begin(), lignes.end(), '\n'));
+        EXPECT_TRUE(meme_sortie(lignes, commande({"--table", "1", std::to_string(n)}).sortie));
+    }
+    std::remove(sortie.c_str());
+    std::remove(erreurs.c_str());
 }
 
 TEST(CommandLine, EveryBadArgumentIsOneLineAndStatus2) {
