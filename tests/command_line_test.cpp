@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -18,6 +19,8 @@
 #include <vector>
 
 #include "command_line/command_line.h"
+#include "dialogue/language.h"
+#include "search/progress.h"
 #include "support/oracle.h"
 #include "support/process.h"
 
@@ -167,7 +170,8 @@ TEST(CommandLine, ATableFileKilledAtAnyMomentEndsAsOneRunWould) {
     EXPECT_EQ(commande(table).statut, 0);
     EXPECT_EQ(lire(fichier), attendu);
     const Execution autre = commande({"--table", "1", "60001", "-o", fichier});
-    EXPECT_TRUE(autre.statut == 2 && autre.erreurs.starts_with("taverlune: the file ")) << autre.erreurs;
+    EXPECT_EQ(autre.statut, 2);
+    EXPECT_EQ(autre.erreurs, "taverlune: " + fichier + " holds another table: remove it, or choose another file\n");
     EXPECT_EQ(lire(fichier), attendu);
     std::remove(fichier.c_str());
 }
@@ -178,7 +182,7 @@ TEST(CommandLine, SigtermOrCtrlCLeaveWholeLinesAndTheSignalsStatus) {
     for (const int signal : {SIGTERM, SIGINT}) {
         const int statut = signaler_apres({"--table", "1", "3000000"}, signal, 500, sortie, erreurs);
         EXPECT_TRUE(WIFSIGNALED(statut) && WTERMSIG(statut) == signal) << statut;  // 143 or 130 in a shell
-        EXPECT_EQ(lire(erreurs), "taverlune: calcul interrompu\n");
+        EXPECT_EQ(lire(erreurs), "taverlune: calculation interrupted\n");
         const std::string lignes = lire(sortie);
         ASSERT_FALSE(lignes.empty());
         EXPECT_EQ(lignes.back(), '\n');
@@ -194,41 +198,107 @@ TEST(CommandLine, EveryBadArgumentIsOneLineAndStatus2) {
         std::vector<std::string> arguments;
         std::string erreur;
     };
-    const std::string essai = " (try 'taverlune --help')\n";
     const Row rows[] = {
-        {{"abc"}, "invalid number 'abc': N is a whole number from 1 to 2^63 - 1" + essai},
-        {{"0"}, "invalid number '0': N is a whole number from 1 to 2^63 - 1" + essai},
-        {{"-5"}, "unknown option '-5'" + essai},
-        {{"+5"}, "invalid number '+5': N is a whole number from 1 to 2^63 - 1" + essai},
-        {{"9223372036854775808"}, "invalid number '9223372036854775808': N is a whole number from 1 to 2^63 - 1" + essai},
-        {{"2^63"}, "invalid number '2^63': N is a whole number from 1 to 2^63 - 1" + essai},
-        {{"1.5e0"}, "invalid number '1.5e0': N is a whole number from 1 to 2^63 - 1" + essai},
-        {{"12", "--target"}, "option '--target' needs a value" + essai},
-        {{"12", "--target", "0"}, "invalid value '0' for --target: a whole number from 1 to 2^63 - 1" + essai},
-        {{"12", "--target", "x"}, "invalid value 'x' for --target: a whole number from 1 to 2^63 - 1" + essai},
-        {{"--table", "5", "3"}, "the table's range is empty: A > B" + essai},
-        {{"--table", "5"}, "option '--table' needs two values, A and B" + essai},
-        {{"--table", "1", "-2"}, "invalid value '-2' for --table: a whole number from 1 to 2^63 - 1" + essai},
-        {{"--table", "1", "9", "--target-offset", "y"}, "invalid value 'y' for --target-offset: a whole number, with a sign if negative" + essai},
-        {{"12", "-t", "0"}, "invalid value '0' for -t: a number of threads from 1 to 4096" + essai},
-        {{"12", "--frobnicate"}, "unknown option '--frobnicate'" + essai},
-        {{"12", "--time=3"}, "option '--time' takes no value" + essai},
-        {{"--status"}, "nothing to count: give N, or --table A B (try 'taverlune --help')\n"},
-        {{"12", "--table", "1", "2"}, "--table takes no N: give one or the other" + essai},
-        {{"12", "-d", "-p"}, "--distribution and --print do not go together" + essai},
-        {{"--table", "1", "2", "-d"}, "--table counts only: no --distribution or --print" + essai},
-        {{"--table", "1", "2", "--target", "3"}, "--table takes --target-offset K, not --target" + essai},
-        {{"12", "--records"}, "--target-offset, --records and --output go with --table" + essai},
-        {{"12", "13", "-p"}, "--print lists the solutions of one N at a time" + essai},
-        {{"a\nb"}, "invalid number 'a\nb': N is a whole number from 1 to 2^63 - 1" + essai},
+        {{"abc"}, "N is a whole number from 1 to 2^63 - 1, not 'abc'"},
+        {{"0"}, "N is a whole number from 1 to 2^63 - 1, not '0'"},
+        {{"-5"}, "unknown option '-5'"},
+        {{"+5"}, "N is a whole number from 1 to 2^63 - 1, not '+5'"},
+        {{"9223372036854775808"}, "N is a whole number from 1 to 2^63 - 1, not '9223372036854775808'"},
+        {{"2^63"}, "N is a whole number from 1 to 2^63 - 1, not '2^63'"},
+        {{"1.5e0"}, "N is a whole number from 1 to 2^63 - 1, not '1.5e0'"},
+        {{"a\nb"}, "N is a whole number from 1 to 2^63 - 1, not 'a?b'"},
+        {{"12", "--target"}, "option --target needs a value"},
+        {{"12", "--target", "0"}, "--target takes a whole number from 1 to 2^63 - 1, not '0'"},
+        {{"12", "-s", "x"}, "-s takes a whole number from 1 to 2^63 - 1, not 'x'"},
+        {{"--table", "5", "3"}, "the table's range is empty: A is above B"},
+        {{"--table", "5"}, "option --table needs two values, A and B"},
+        {{"--table", "1", "-2"}, "--table takes a whole number from 1 to 2^63 - 1, not '-2'"},
+        {{"--table", "1", "9", "--target-offset", "y"}, "--target-offset takes a whole number, with a sign if negative, not 'y'"},
+        {{"12", "-t", "0"}, "-t takes a number of threads from 1 to 4096, not '0'"},
+        {{"12", "--frobnicate"}, "unknown option '--frobnicate'"},
+        {{"12", "--time=3"}, "option --time takes no value"},
+        {{"--status"}, "nothing to count: give N, or --table A B"},
+        {{"12", "--table", "1", "2"}, "--table takes no N: give one or the other"},
+        {{"12", "-d", "-p"}, "--distribution and --print do not go together"},
+        {{"--table", "1", "2", "-d"}, "--table counts only: no --distribution or --print"},
+        {{"--table", "1", "2", "--target", "3"}, "--table takes --target-offset K, not --target"},
+        {{"12", "--records"}, "--target-offset, --records and --output go with --table"},
+        {{"12", "13", "-p"}, "--print lists the solutions of one N at a time"},
     };
     for (const Row& r : rows) {
         const Execution e = commande(r.arguments);
         SCOPED_TRACE(visible(r.arguments[0]));
         EXPECT_EQ(e.statut, 2);
         EXPECT_EQ(e.sortie, "");
-        EXPECT_EQ(e.erreurs, "taverlune: " + r.erreur);
+        EXPECT_EQ(e.erreurs, "taverlune: " + r.erreur + " (try 'taverlune --help')\n");
     }
+}
+
+// Every message on standard error in English (LC_ALL=C) and in French, from
+// the build's catalogue; the dialogue's bytes the same under both.
+TEST(Language, EveryMessageInEnglishAndInFrench) {
+    FILE* locales = ::popen("locale -a", "r");
+    std::string liste(4096, '\0');
+    liste.resize(std::fread(liste.data(), 1, liste.size(), locales));
+    ::pclose(locales);
+    if (liste.find("fr_FR.utf8") == std::string::npos) GTEST_SKIP() << "no fr_FR.UTF-8 locale on this machine";
+    const std::vector<std::string> francais = {"LC_ALL=", "LANG=fr_FR.UTF-8", "LANGUAGE=fr",
+                                               "TAVERLUNE_LOCALEDIR=" TAVERLUNE_LOCALE_BUILD};
+    const std::string p = programme_taverlune();
+    struct Row {
+        std::string shell;          // run by sh -c, $0 the program
+        std::string anglais, francais;  // standard error, or its start and end around a figure ("|")
+    };
+    const Row rows[] = {
+        {"\"$0\" --help 2>&1 | head -n 1", "Usage: taverlune\n", "Usage : taverlune\n"},
+        {"\"$0\" 0", "taverlune: N is a whole number from 1 to 2^63 - 1, not '0' (try 'taverlune --help')\n",
+         "taverlune : N est un nombre entier de 1 à 2^63 - 1, pas « 0 » (voir « taverlune --help »)\n"},
+        {"\"$0\" --table 1 2 -o /", "taverlune: cannot open /: |\n", "taverlune : impossible d'ouvrir / : |\n"},
+        {"f=$(mktemp); echo x > $f; \"$0\" --table 1 2 -o $f; rm $f",
+         "taverlune: |holds another table: remove it, or choose another file\n",
+         "taverlune : |contient une autre table : supprimez-le, ou choisissez un autre fichier\n"},
+        {"printf '18446744073709551617 0 0 0' | \"$0\" > /dev/null",
+         "taverlune: 18446744073709551617 is beyond 2^63 - 1: taken as 1\n",
+         "taverlune : 18446744073709551617 est au-delà de 2^63 - 1 : pris pour 1\n"},
+        {"\"$0\" --help > /dev/full", "taverlune: write error: |\n", "taverlune : erreur d'écriture : |\n"},
+        {"ulimit -v 8000; printf '8976124847866176000 0 1 100 0' | \"$0\" > /dev/null",
+         "taverlune: out of memory: the calculation cannot go on\n",
+         "taverlune : mémoire épuisée : le calcul ne peut pas continuer\n"},
+        {"\"$0\" 720720 --print | head -c 10 > /dev/null",
+         "taverlune: this listing cannot end in reasonable time: about 2.2e+65 solutions to print; it goes on "
+         "(Ctrl-C stops it)\n",
+         "taverlune : cette liste ne peut pas finir en un temps raisonnable : environ 2,2e+65 solutions à écrire ; "
+         "elle continue (Ctrl-C l'arrête)\n"},
+        {"exec timeout -s INT 3 \"$0\" 963761198400",
+         "taverlune: counting by listing every solution cannot end in reasonable time: about | years of work "
+         "estimated; it goes on (Ctrl-C stops it)\ntaverlune: calculation interrupted\n",
+         "taverlune : compter en énumérant chaque solution ne peut pas finir en un temps raisonnable : environ | "
+         "années de travail estimées ; le comptage continue (Ctrl-C l'arrête)\ntaverlune : calcul interrompu\n"},
+    };
+    for (const Row& r : rows)
+        for (const bool fr : {false, true}) {
+            SCOPED_TRACE(r.shell + (fr ? " in French" : " in English"));
+            const Execution e = executer({.programme = "/bin/sh", .arguments = {"-c", r.shell, p},
+                                          .environnement = fr ? francais : std::vector<std::string>{}});
+            const std::string& attendu = fr ? r.francais : r.anglais;
+            const std::string& obtenu = r.shell.find("--help 2>&1") != std::string::npos ? e.sortie : e.erreurs;
+            const std::size_t trou = attendu.find('|');
+            if (trou == std::string::npos) EXPECT_EQ(obtenu, attendu);
+            else EXPECT_TRUE(obtenu.starts_with(attendu.substr(0, trou)) && obtenu.ends_with(attendu.substr(trou + 1)))
+                << obtenu;
+        }
+    // The progress line, in this process: the locale's decimal comma.
+    for (const std::string& e : francais) ::setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
+    choisir_la_langue();
+    EXPECT_EQ(ligne_avancement(0.5, 3.2, 7, 80), "recherche :  50,000 %, encore ~3 s, depuis 3 s, 7 solutions");
+    EXPECT_EQ(ligne_avancement(1e-9, 400 * 86400.0, {}, 80), "recherche :   0,000 %, encore plus d'un an, depuis plus d'un an");
+    for (const char* v : {"LANG", "LANGUAGE", "TAVERLUNE_LOCALEDIR"}) ::unsetenv(v);
+    std::setlocale(LC_ALL, "C");
+    // The dialogue does not move.
+    const std::string reponses = "28 1 0 1 720 0 1 100 1 18446744073709551617 0 0 0\n";
+    const Execution c = executer({.etapes = {{0, reponses}}});
+    const Execution f = executer({.etapes = {{0, reponses}}, .environnement = francais});
+    EXPECT_TRUE(meme_sortie(f.sortie, c.sortie));
 }
 
 TEST(CommandLine, NumbersInTheFormsOfTheNumberTheoryTools) {

@@ -9,10 +9,11 @@ if(NOT statut EQUAL 0)
   message(FATAL_ERROR "cmake --install ended with ${statut}")
 endif()
 
-# The program and its page, nothing else.
+# The program, its French catalogue and its two pages, nothing else.
 file(GLOB_RECURSE installes RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installes)
-if(NOT installes STREQUAL "bin/taverlune;share/man/man1/taverlune.1")
+if(NOT installes STREQUAL
+   "bin/taverlune;share/locale/fr/LC_MESSAGES/taverlune.mo;share/man/fr/man1/taverlune.1;share/man/man1/taverlune.1")
   message(FATAL_ERROR "installed: ${installes}")
 endif()
 
@@ -43,3 +44,17 @@ if(titre LESS 0)
   message(FATAL_ERROR "the manual page has no title line for version ${VERSION}")
 endif()
 message(STATUS "installed and ran ${PREFIX}/bin/taverlune ${VERSION}")
+
+# The installed catalogue speaks French where the machine has a French locale.
+execute_process(COMMAND locale -a OUTPUT_VARIABLE locales)
+if(locales MATCHES "fr_FR\\.utf8")
+  execute_process(COMMAND env LC_ALL= LANGUAGE=fr LANG=fr_FR.UTF-8 TAVERLUNE_LOCALEDIR=${PREFIX}/share/locale
+                          "${PREFIX}/bin/taverlune" --help OUTPUT_VARIABLE aide)
+  if(NOT aide MATCHES "^Usage : taverlune\n")
+    message(FATAL_ERROR "the installed catalogue is not read: '${aide}'")
+  endif()
+  file(READ "${PREFIX}/share/man/fr/man1/taverlune.1" page)
+  if(NOT page MATCHES "\\.SH NOM")
+    message(FATAL_ERROR "the French manual page is not installed")
+  endif()
+endif()

@@ -38,7 +38,7 @@ void verifier_calculs(const std::vector<Cas>& cas) {
         // An answer past 2^63 - 1 is said, with the value it is taken as.
         std::string erreurs;
         for (const auto& [tape, valeur] : {std::pair{c.tape_n, c.n}, std::pair{c.tape_s, c.s.value_or(0)}})
-            if (!tape.empty()) erreurs += "taverlune: " + tape + " est au-dela de 2^63 - 1 : pris pour " +
+            if (!tape.empty()) erreurs += "taverlune: " + tape + " is beyond 2^63 - 1: taken as " +
                                           std::to_string(valeur) + "\n";
         EXPECT_EQ(x.erreurs, erreurs);
     }

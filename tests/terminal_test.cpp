@@ -41,7 +41,7 @@ class Fenetre {
 public:
     explicit Fenetre(const std::string& commande) {
         static int numero = 0;
-        tmux_ = "env -u TMUX SHELL=/bin/sh tmux -f /dev/null -L taverlune-" + std::to_string(::getpid()) + "-" +
+        tmux_ = "env -u TMUX -u LANGUAGE LC_ALL=C SHELL=/bin/sh tmux -f /dev/null -L taverlune-" + std::to_string(::getpid()) + "-" +
                 std::to_string(++numero) + " ";
         std::system((tmux_ + "new-session -d -x 80 -y 24 " + cite(commande + "; echo statut=$?; sleep 600")).c_str());
     }
@@ -91,7 +91,7 @@ TEST(Screen, TheProgressLineLeavesEveryLineOfTheScreenAsItWas) {
         for (; !avec.fini(); std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
             const std::vector<std::string> l = lignes(avec.ecran(false));
             for (std::size_t k = 1; k < l.size(); ++k)
-                if (l[k].starts_with("recherche : ")) {
+                if (l[k].starts_with("search: ")) {
                     ++vues;
                     EXPECT_TRUE(l[k - 1].starts_with(kSomme) && l[k].size() < 80) << l[k - 1] << '\n' << l[k];
                 }
@@ -127,13 +127,13 @@ TEST(Screen, CtrlCOrSigtermDuringASearchErasesTheProgressAndEndsByTheSignal) {
     for (const auto& c : cas) {
         SCOPED_TRACE(c.statut);
         const Fenetre f(c.commande);
-        ASSERT_TRUE(f.attendre("recherche : "));
+        ASSERT_TRUE(f.attendre("search: "));
         pid_t programme = 0;
         if (c.statut == 130) f.touches("C-c");
         else if (std::ifstream(pid) >> programme) ::kill(programme, SIGTERM);
         ASSERT_TRUE(f.attendre("statut="));
         const std::vector<std::string> l = lignes(f.ecran());
-        const auto message = std::find(l.begin(), l.end(), "taverlune: calcul interrompu");
+        const auto message = std::find(l.begin(), l.end(), "taverlune: calculation interrupted");
         ASSERT_TRUE(message != l.end() && message + 1 != l.end());
         EXPECT_EQ(message[1], "statut=" + std::to_string(c.statut));
         // Under the results, whole, or in place of the progress and of ^C.
@@ -141,7 +141,7 @@ TEST(Screen, CtrlCOrSigtermDuringASearchErasesTheProgressAndEndsByTheSignal) {
         const std::vector<Integer> d = propres(963761198400);  // the sum, whole at the end of its line
         const std::string sigma = std::to_string(std::accumulate(d.begin(), d.end(), Integer{0}));
         EXPECT_TRUE(c.sous_la_somme ? somme != message && *somme == kSomme + sigma : message == l.begin());
-        EXPECT_EQ(f.ecran().find("recherche : "), std::string::npos);
+        EXPECT_EQ(f.ecran().find("search: "), std::string::npos);
     }
     std::remove(pid.c_str());
 }
@@ -149,15 +149,15 @@ TEST(Screen, CtrlCOrSigtermDuringASearchErasesTheProgressAndEndsByTheSignal) {
 TEST(ProgressLine, ShareTimeLeftTimeSpentSolutionsCutToTheWidth) {
     // The share done, the seconds spent, the solutions, the terminal's width, the line.
     const std::tuple<double, double, std::optional<std::uint64_t>, std::size_t, const char*> cas[] = {
-        {0.5, 3.2, 1127710, 80, "recherche :  50.000 %, encore ~3 s, depuis 3 s, 1127710 solutions"},
-        {0.25, 125, {}, 80, "recherche :  25.000 %, encore ~6 min 15 s, depuis 2 min 05 s"},
-        {0.1, 7200, 0, 80, "recherche :  10.000 %, encore ~18 h 00 min, depuis 2 h 00 min, 0 solutions"},
-        {0.01, 86400, {}, 80, "recherche :   1.000 %, encore ~99 jours, depuis 24 h 00 min"},
-        {1e-9, 60, {}, 80, "recherche :   0.000 %, encore plus d'un an, depuis 1 min 00 s"},
-        {0.5, 365 * 86400, {}, 80, "recherche :  50.000 %, encore plus d'un an, depuis plus d'un an"},
-        {0, 5, 7, 80, "recherche :   0.000 %, depuis 5 s, 7 solutions"},
-        {0.5, 3, 7, 40, "recherche :  50.000 %, encore ~3 s"},
-        {0.5, 3, 7, 10, "recherche"},
+        {0.5, 3.2, 1127710, 80, "search:  50.000 %, about 3 s left, 3 s spent, 1127710 solutions"},
+        {0.25, 125, {}, 80, "search:  25.000 %, about 6 min 15 s left, 2 min 05 s spent"},
+        {0.1, 7200, 0, 80, "search:  10.000 %, about 18 h 00 min left, 2 h 00 min spent, 0 solutions"},
+        {0.01, 86400, {}, 80, "search:   1.000 %, about 99 days left, 24 h 00 min spent"},
+        {1e-9, 60, {}, 80, "search:   0.000 %, more than a year left, 1 min 00 s spent"},
+        {0.5, 365 * 86400, {}, 80, "search:  50.000 %, more than a year left, more than a year spent"},
+        {0, 5, 7, 80, "search:   0.000 %, 5 s spent, 7 solutions"},
+        {0.5, 3, 7, 40, "search:  50.000 %, about 3 s left"},
+        {0.5, 3, 7, 10, "search:  "},
     };
     for (const auto& [part, secondes, solutions, largeur, attendu] : cas)
         EXPECT_EQ(ligne_avancement(part, secondes, solutions, largeur), attendu);

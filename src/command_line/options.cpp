@@ -6,6 +6,7 @@
 #include <string>
 
 #include "command_line/command_line.h"
+#include "dialogue/language.h"
 
 namespace {
 
@@ -34,11 +35,17 @@ std::optional<std::int64_t> puissance(std::int64_t b, std::int64_t e) {
     return v;
 }
 
-// What an option says is wrong with its value.
-std::string mauvais(std::string_view option, std::string_view valeur, std::string_view attendu) {
-    std::string r = "invalid value '";
-    for (const char c : valeur) r += static_cast<unsigned char>(c) < 0x20 ? '?' : c;  // one line
-    return r.append("' for ").append(option).append(": ").append(attendu);
+// An argument as it can be shown on one line.
+std::string visible(std::string_view texte) {
+    std::string r;
+    for (const char c : texte) r += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return r;
+}
+
+// What an option says is wrong with its value: `modele` names the option,
+// then the value, by %s.
+std::string mauvais(const char* modele, std::string_view option, std::string_view valeur) {
+    return remplir(modele, {std::string(option), visible(valeur)});
 }
 
 }  // namespace
@@ -92,11 +99,11 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             if (k + 1 < arguments.size()) return arguments[++k];
             return std::nullopt;
         };
-        const auto manque = [&] { return erreur("option '" + std::string(a) + "' needs a value"); };
+        const auto manque = [&] { return erreur(remplir(_("option %s needs a value"), {std::string(a)})); };
         // A number from 1 to 2^63 - 1.
         const auto positif = [&](std::string_view v, std::int64_t& dans) -> std::optional<std::string> {
             const auto n = lire_nombre(v);
-            if (!n || *n < 1) return mauvais(a, v, "a whole number from 1 to 2^63 - 1");
+            if (!n || *n < 1) return mauvais(_("%s takes a whole number from 1 to 2^63 - 1, not '%s'"), a, v);
             dans = *n;
             return std::nullopt;
         };
@@ -128,17 +135,17 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             const auto v = valeur();
             if (!v) return manque();
             const auto n = lire_nombre(*v, true);
-            if (!n) return erreur(mauvais(a, *v, "a whole number, with a sign if negative"));
+            if (!n) return erreur(mauvais(_("%s takes a whole number, with a sign if negative, not '%s'"), a, *v));
             c.decalage = *n;
             avec_decalage = true;
         } else if (a == "--table") {
             const auto v1 = valeur();
             if (!v1) return manque();
             if (const auto e = positif(*v1, c.debut)) return erreur(*e);
-            if (attache || k + 1 >= arguments.size()) return erreur("option '--table' needs two values, A and B");
+            if (attache || k + 1 >= arguments.size()) return erreur(_("option --table needs two values, A and B"));
             const std::string_view v2 = arguments[++k];
             if (const auto e = positif(v2, c.fin)) return erreur(*e);
-            if (c.debut > c.fin) return erreur("the table's range is empty: A > B");
+            if (c.debut > c.fin) return erreur(_("the table's range is empty: A is above B"));
             table = true;
         } else if (a == "-o" || a == "--output") {
             const auto v = valeur();
@@ -148,31 +155,30 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             const auto v = valeur();
             if (!v) return manque();
             const auto n = lire_nombre(*v);
-            if (!n || *n < 1 || *n > 4096) return erreur(mauvais(a, *v, "a number of threads from 1 to 4096"));
+            if (!n || *n < 1 || *n > 4096)
+                return erreur(mauvais(_("%s takes a number of threads from 1 to 4096, not '%s'"), a, *v));
             c.fils = static_cast<unsigned>(*n);
         } else if (a.starts_with("-") && a.size() > 1) {
-            std::string ligne = "unknown option '";
-            for (const char x : a) ligne += static_cast<unsigned char>(x) < 0x20 ? '?' : x;
-            return erreur(ligne + "'");
+            return erreur(remplir(_("unknown option '%s'"), {visible(a)}));
         } else {
             std::int64_t n = 0;
-            if (const auto e = positif(a, n))
-                return erreur("invalid number '" + std::string(a) + "': N is a whole number from 1 to 2^63 - 1");
+            if (positif(a, n))
+                return erreur(remplir(_("N is a whole number from 1 to 2^63 - 1, not '%s'"), {visible(a)}));
             c.nombres.push_back(n);
             compte_choisi = true;
         }
         if (attache && a != "--target" && a != "--target-offset" && a != "--table" && a != "--output" &&
             a != "--threads")
-            return erreur("option '" + std::string(a) + "' takes no value");
+            return erreur(remplir(_("option %s takes no value"), {std::string(a)}));
     }
-    if (table && compte_choisi) return erreur("--table takes no N: give one or the other");
-    if (!table && !compte_choisi) return erreur("nothing to count: give N, or --table A B (try 'taverlune --help')");
-    if (distribution && liste) return erreur("--distribution and --print do not go together");
-    if (table && (distribution || liste)) return erreur("--table counts only: no --distribution or --print");
-    if (table && c.cible) return erreur("--table takes --target-offset K, not --target");
+    if (table && compte_choisi) return erreur(_("--table takes no N: give one or the other"));
+    if (!table && !compte_choisi) return erreur(_("nothing to count: give N, or --table A B"));
+    if (distribution && liste) return erreur(_("--distribution and --print do not go together"));
+    if (table && (distribution || liste)) return erreur(_("--table counts only: no --distribution or --print"));
+    if (table && c.cible) return erreur(_("--table takes --target-offset K, not --target"));
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
-        return erreur("--target-offset, --records and --output go with --table");
-    if (liste && c.nombres.size() > 1) return erreur("--print lists the solutions of one N at a time");
+        return erreur(_("--target-offset, --records and --output go with --table"));
+    if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));
     c.quoi = table          ? Commande::Quoi::table
              : liste        ? Commande::Quoi::liste
              : distribution ? Commande::Quoi::distribution

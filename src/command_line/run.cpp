@@ -18,6 +18,7 @@
 #include "command_line/command_line.h"
 #include "command_line/run.h"
 #include "dialogue/console.h"
+#include "dialogue/language.h"
 #include "divisors/large_factor.h"
 #include "search/progress.h"
 
@@ -28,7 +29,8 @@
 namespace {
 
 // The usage, laid out as printed.
-constexpr std::string_view aide =
+constexpr const char* aide = N_(
+
     "Usage: taverlune\n"
     "       taverlune N... [--target S] [--distribution | --print] [options]\n"
     "       taverlune --table A B [--target-offset K] [--records] [--output FILE]\n"
@@ -80,7 +82,7 @@ constexpr std::string_view aide =
     "  3    --double-check found two different counts\n"
     "  130  interrupted by Ctrl-C (143 by SIGTERM)\n"
     "\n"
-    "Full documentation: man taverlune\n";
+    "Full documentation: man taverlune\n");
 
 volatile std::sig_atomic_t signal_recu = 0;
 
@@ -91,9 +93,7 @@ extern "C" void noter_signal(int s) { signal_recu = s; }
 bool arret_demande() { return signal_recu != 0; }
 
 void ecrire_ligne_erreur(std::string_view texte) {
-    std::string ligne = "taverlune: ";
-    ligne.append(texte).append("\n");
-    ecrire_erreurs(ligne);
+    ecrire_erreurs(remplir(_("taverlune: %s\n"), {std::string(texte)}));
 }
 
 Probleme probleme_de(std::int64_t n, std::int64_t cible) {
@@ -155,7 +155,7 @@ void Ligne::effacer() {
 
 [[noreturn]] void finir_par_signal() {
     vider_sortie();  // every whole line already made
-    ecrire_erreurs("taverlune: calcul interrompu\n");
+    ecrire_erreurs(_("taverlune: calculation interrupted\n"));
     const int s = signal_recu;
     std::signal(s, SIG_DFL);
     std::raise(s);
@@ -207,8 +207,8 @@ int un_nombre(const Commande& c, std::int64_t n, bool prefixe, Ligne& ligne) {
             if (arret_demande()) finir_par_signal();
             if (!(autre == total)) {
                 ligne.effacer();
-                ecrire_ligne_erreur("double check failed for " + std::to_string(n) + ": " + total.decimal() +
-                                    " against " + autre.decimal());
+                ecrire_ligne_erreur(remplir(_("the double check of %s failed: %s by one method, %s by the other"),
+                                            {std::to_string(n), total.decimal(), autre.decimal()}));
                 return 3;
             }
         }
@@ -242,13 +242,12 @@ int ligne_de_commande(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const LectureCommande lecture = lire_commande(arguments);
     if (!lecture.commande) {
-        ecrire_ligne_erreur(lecture.erreur +
-                            (lecture.erreur.find("--help") == std::string::npos ? " (try 'taverlune --help')" : ""));
+        ecrire_ligne_erreur(remplir(_("%s (try 'taverlune --help')"), {lecture.erreur}));
         return 2;
     }
     const Commande& c = *lecture.commande;
     if (c.quoi == Commande::Quoi::aide || c.quoi == Commande::Quoi::version) {
-        ecrire(c.quoi == Commande::Quoi::aide ? aide : "taverlune " TAVERLUNE_VERSION "\n");
+        ecrire(c.quoi == Commande::Quoi::aide ? std::string_view(_(aide)) : "taverlune " TAVERLUNE_VERSION "\n");
         vider_sortie();
         return 0;
     }
@@ -276,13 +275,13 @@ int ligne_de_commande(int argc, char** argv) {
         }
     } catch (const std::bad_alloc&) {
         vider_sortie();
-        ecrire_ligne_erreur("out of memory: the calculation cannot go on");
+        ecrire_erreurs(_("taverlune: out of memory: the calculation cannot go on\n"));
         return 1;
     }
     vider_sortie();
     if (c.temps) {
         char texte[64];
-        std::snprintf(texte, sizeof texte, "taverlune: %.3f s\n",
+        std::snprintf(texte, sizeof texte, _("taverlune: %.3f s\n"),
                       std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
         ecrire_erreurs(texte);
     }

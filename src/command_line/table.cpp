@@ -31,6 +31,7 @@
 
 #include "command_line/run.h"
 #include "dialogue/console.h"
+#include "dialogue/language.h"
 #include "divisors/large_factor.h"
 
 namespace {
@@ -142,7 +143,7 @@ public:
             const ssize_t n = ::write(fd_, tampon_.data() + fait, tampon_.size() - fait);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
-                ecrire_ligne_erreur(std::string("write error: ") + std::strerror(n < 0 ? errno : ENOSPC));
+                ecrire_erreurs(remplir(_("taverlune: write error: %s\n"), {std::strerror(n < 0 ? errno : ENOSPC)}));
                 std::_Exit(1);
             }
             fait += static_cast<std::size_t>(n);
@@ -167,7 +168,7 @@ struct Reprise {
 Reprise reprendre(int fd, const std::string& entete, const Commande& c) {
     Reprise r{c.debut, {}, ""};
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return {0, {}, std::string("cannot read the file: ") + std::strerror(errno)};
+    if (::fstat(fd, &st) != 0) return {0, {}, remplir(_("cannot read %s: %s"), {c.fichier, std::strerror(errno)})};
     const std::size_t taille = static_cast<std::size_t>(st.st_size);
     const auto lire = [&](std::size_t depuis, std::size_t nb) {
         std::string s(nb, '\0');
@@ -181,12 +182,12 @@ Reprise reprendre(int fd, const std::string& entete, const Commande& c) {
         return s;
     };
     const std::string debut = lire(0, std::min(taille, entete.size()));
-    const std::string autre = "the file " + c.fichier + " holds another table: remove it, or choose another file";
+    const std::string autre = remplir(_("%s holds another table: remove it, or choose another file"), {c.fichier});
     if (debut != entete.substr(0, debut.size())) return {0, {}, autre};
     if (taille <= entete.size()) {  // empty, or killed within its first line
         if (::ftruncate(fd, 0) != 0 ||
             ::pwrite(fd, entete.data(), entete.size(), 0) != static_cast<ssize_t>(entete.size()))
-            return {0, {}, std::string("cannot write the file: ") + std::strerror(errno)};
+            return {0, {}, remplir(_("cannot write %s: %s"), {c.fichier, std::strerror(errno)})};
         return r;
     }
     // The last whole line: the text after the last line break is dropped.
@@ -196,7 +197,7 @@ Reprise reprendre(int fd, const std::string& entete, const Commande& c) {
     if (dernier == std::string::npos) return {0, {}, autre};
     const std::size_t garde = taille - queue + dernier + 1;
     if (::ftruncate(fd, static_cast<off_t>(garde)) != 0)
-        return {0, {}, std::string("cannot write the file: ") + std::strerror(errno)};
+        return {0, {}, remplir(_("cannot write %s: %s"), {c.fichier, std::strerror(errno)})};
     if (garde == entete.size()) return r;
     const std::size_t avant = fin.rfind('\n', dernier - 1);
     const std::string ligne =
@@ -225,7 +226,7 @@ int table(const Commande& c) {
     if (!c.fichier.empty()) {
         fd = ::open(c.fichier.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0) {
-            ecrire_ligne_erreur("cannot open " + c.fichier + ": " + std::strerror(errno));
+            ecrire_ligne_erreur(remplir(_("cannot open %s: %s"), {c.fichier, std::strerror(errno)}));
             return 2;
         }
         reprise = reprendre(fd, entete, c);
@@ -344,7 +345,8 @@ int table(const Commande& c) {
         }
         if (piece.echec) {
             ligne.effacer();
-            ecrire_ligne_erreur("double check failed for " + std::to_string(*piece.echec));
+            ecrire_ligne_erreur(
+                remplir(_("the double check of %s failed: the two methods differ"), {std::to_string(*piece.echec)}));
             statut = 3;
         }
         sortie.vider();

@@ -2,6 +2,8 @@
 // unbuffered messages and the terminal's width on file descriptor 2.
 #include "dialogue/console.h"
 
+#include "dialogue/language.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -102,9 +104,8 @@ void ecrire_tel_quel(const char* octets, std::size_t n) {
     errno = 0;
     if (console.ecrire(octets, n)) return;
     const int cause = errno;
-    std::string ligne = "taverlune: write error";
-    if (cause != 0) ligne.append(": ").append(std::strerror(cause));
-    ecrire_erreurs(ligne + "\n");
+    ecrire_erreurs(cause != 0 ? remplir(_("taverlune: write error: %s\n"), {std::strerror(cause)})
+                              : std::string(_("taverlune: write error\n")));
     console.quitter();
 }
 

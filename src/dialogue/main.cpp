@@ -2,8 +2,10 @@
 // or for scripts through the command line.
 #include "command_line/command_line.h"
 #include "dialogue/dialogue.h"
+#include "dialogue/language.h"
 
 int main(int argc, char** argv) {
+    choisir_la_langue();  // standard error's messages; the dialogue stays French
     if (argc > 1) return ligne_de_commande(argc, argv);
     programme();
 }

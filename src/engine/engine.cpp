@@ -76,8 +76,8 @@ double bits_au_plus(const Tache& t) {
     return std::min(static_cast<double>(utiles), partitions);
 }
 
-void prevenir(const Tache& t, Lenteur::Quoi quoi, double secondes) {
-    if (t.rappels.lenteur) t.rappels.lenteur({quoi, secondes});
+void prevenir(const Tache& t, Lenteur::Quoi quoi, double secondes, double solutions = 0) {
+    if (t.rappels.lenteur) t.rappels.lenteur({quoi, secondes, solutions});
 }
 
 // The total, from the distribution.
@@ -169,6 +169,35 @@ void lister_avec_ou_sans_table(const Tache& t, const Decoupage& d, Puits* puits,
     lister_tache(t, sommes.get(), puits, forme, r);
 }
 
+// About how many solutions a listing prints in a second.
+constexpr double solutions_par_seconde = 1e8;
+
+// A listing that may not end (more than 2^40 solutions by the cheap bound)
+// is counted first, by the table over the sums alone when that takes a few
+// seconds at most, and the caller is told when it cannot end in reasonable
+// time. Listings that end are not slowed: the bound rules them out.
+void prevenir_d_une_liste_sans_fin(const Tache& t) {
+    if (!t.rappels.lenteur || bits_au_plus(t) <= 40) return;
+    const Besoin b = besoin_total_seul(&t.element[1], t.n, t.cible);
+    const double passes = static_cast<double>(premiers_necessaires(bits_au_plus(t)));
+    if (b.octets > static_cast<double>(t.memoire_disponible()) || b.travail * passes > 10 * unites_par_seconde) return;
+    Compte total;
+    Rappels silence;
+    Reglages r = t.reglages;
+    const Tache comptage(Probleme{{t.element.begin() + 1, t.element.end()}, t.cible, 0, {}}, r, silence);
+    try {
+        if (!compter_total_seul(comptage, &comptage.element[1], comptage.n, comptage.cible, total)) return;
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    // The count as a double, from its top words: it may pass 10^308.
+    double solutions = 0;
+    for (std::size_t k = total.mots.size(); k-- > 0;)
+        solutions = solutions * 0x1p64 + static_cast<double>(total.mots[k]);
+    if (solutions / solutions_par_seconde > delai_raisonnable)
+        prevenir(t, Lenteur::Quoi::liste, solutions / solutions_par_seconde, solutions);
+}
+
 // No solution: every count 0.
 Resultat aucune(const Tache& t) {
     Resultat r;
@@ -232,6 +261,7 @@ Resultat lister(const Probleme& p, Puits& puits, const Forme& forme, const Regla
     if (t.cible < 1 || t.n < 1) return aucune(t);
     const Decoupage d = decouper(t);
     if (d.impossible) return aucune(t);
+    prevenir_d_une_liste_sans_fin(t);
     Resultat resultat;
     lister_avec_ou_sans_table(t, d, &puits, forme, resultat);
     return resultat;

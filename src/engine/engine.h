@@ -66,8 +66,9 @@ struct Reglages {
 
 /// A search that will not end in reasonable time, as estimated before it starts.
 struct Lenteur {
-    enum class Quoi { comptage, comptage_par_liste } quoi = Quoi::comptage;
-    double secondes = 0;  ///< the estimated work, in seconds of this machine
+    enum class Quoi { comptage, comptage_par_liste, liste } quoi = Quoi::comptage;
+    double secondes = 0;   ///< the estimated work, in seconds of this machine
+    double solutions = 0;  ///< for a listing: the solutions it will print
 };
 
 /// What the engine tells its caller while it works. Either may be empty.

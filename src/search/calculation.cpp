@@ -8,6 +8,7 @@
 
 #include "dialogue/console.h"
 #include "dialogue/dialogue.h"
+#include "dialogue/language.h"
 #include "divisors/divisors.h"
 #include "search/search.h"
 #include "state/state.h"
@@ -92,7 +93,7 @@ void etapes() {
         // Only the search has lighter methods to fall back on: elsewhere, and
         // when even those fail, the calculation cannot go on.
         vider_sortie();
-        ecrire_erreurs("taverlune: out of memory: the calculation cannot go on\n");
+        ecrire_erreurs(_("taverlune: out of memory: the calculation cannot go on\n"));
         terminer();
     }
 }

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "dialogue/console.h"
+#include "dialogue/language.h"
 
 namespace {
 
@@ -29,13 +30,11 @@ constexpr std::string_view avant_ligne = "\r";
 constexpr std::string_view apres_ligne = "\033[K";
 constexpr std::string_view effacer_ligne = "\r\033[K";
 
-constexpr std::string_view interrompu = "taverlune: calcul interrompu\n";
-
 // What the signal handler writes, made before it is installed: the line that
 // erases the progress, and the message (with what it needs before it on the
 // terminal).
 std::string_view effacement;
-char message[64];
+char message[256];
 std::size_t longueur_message = 0;
 volatile std::sig_atomic_t ligne_affichee = 0;
 
@@ -61,36 +60,39 @@ void interrompre(int signal) {
 
 void preparer_message(std::string_view avant) {
     longueur_message = 0;
-    for (const std::string_view morceau : {avant, interrompu})
-        for (const char c : morceau) message[longueur_message++] = c;
+    for (const std::string_view morceau : {avant, std::string_view(_("taverlune: calculation interrupted\n"))})
+        for (const char c : morceau)
+            if (longueur_message < sizeof message) message[longueur_message++] = c;
 }
 
+// A duration below a year.
 std::string duree(double secondes) {
-    if (!(secondes >= 0)) secondes = 0;  // NaN too
-    if (secondes >= 365.0 * 86400) return "plus d'un an";
-    const long long t = std::llround(secondes);  // below 2^25: no overflow
-    char texte[32];
-    if (t < 60) std::snprintf(texte, sizeof texte, "%lld s", t);
-    else if (t < 3600) std::snprintf(texte, sizeof texte, "%lld min %02lld s", t / 60, t % 60);
-    else if (t < 48 * 3600) std::snprintf(texte, sizeof texte, "%lld h %02lld min", t / 3600, t / 60 % 60);
-    else std::snprintf(texte, sizeof texte, "%lld jours", t / 86400);
+    if (!(secondes >= 0)) secondes = 0;                                   // NaN too
+    const long long t = std::llround(std::min(secondes, 365.0 * 86400));  // no overflow
+    char texte[64];
+    if (t < 60) std::snprintf(texte, sizeof texte, _("%lld s"), t);
+    else if (t < 3600) std::snprintf(texte, sizeof texte, _("%lld min %02lld s"), t / 60, t % 60);
+    else if (t < 48 * 3600) std::snprintf(texte, sizeof texte, _("%lld h %02lld min"), t / 3600, t / 60 % 60);
+    else std::snprintf(texte, sizeof texte, _("%lld days"), t / 86400);
     return texte;
 }
+
+constexpr double an = 365.0 * 86400;
 
 }  // namespace
 
 std::string ligne_avancement(double part, double secondes, std::optional<std::uint64_t> solutions,
                              std::size_t largeur) {
     part = part > 0 ? std::min(part, 1.0) : 0.0;  // NaN too
-    char texte[32];
-    std::snprintf(texte, sizeof texte, "recherche : %7.3f %%", 100.0 * part);
+    char texte[64];
+    std::snprintf(texte, sizeof texte, _("search: %7.3f %%"), 100.0 * part);
     std::string morceaux[4] = {texte};
     if (part > 0) {
         const double reste = secondes * (1 - part) / part;
-        morceaux[1] = ", encore " + std::string(reste < 365.0 * 86400 ? "~" : "") + duree(reste);
+        morceaux[1] = reste < an ? remplir(_(", about %s left"), {duree(reste)}) : _(", more than a year left");
     }
-    morceaux[2] = ", depuis " + duree(secondes);
-    if (solutions) morceaux[3] = ", " + std::to_string(*solutions) + " solutions";
+    morceaux[2] = secondes < an ? remplir(_(", %s spent"), {duree(secondes)}) : _(", more than a year spent");
+    if (solutions) morceaux[3] = remplir(_(", %s solutions"), {std::to_string(*solutions)});
 
     // The last column stays empty: a character there would wrap on some terminals.
     const std::size_t place = largeur > 0 ? largeur - 1 : 0;
@@ -147,19 +149,26 @@ void Avancement::montrer(double part, std::optional<std::uint64_t> solutions) {
 }
 
 void avertir_lenteur(const Lenteur& l) {
-    const char* quoi = l.quoi == Lenteur::Quoi::comptage ? "this count" : "counting by listing every solution";
-    char ligne[256];
+    // Whole sentences, one for each case, for the catalogues.
+    const char* modeles[3][2] = {
+        {N_("taverlune: this count will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops "
+            "it)\n"),
+         N_("taverlune: this count cannot end in reasonable time: about %.2g years of work estimated; it goes on "
+            "(Ctrl-C stops it)\n")},
+        {N_("taverlune: counting by listing every solution will take long: about %.2g hours of work estimated; it "
+            "goes on (Ctrl-C stops it)\n"),
+         N_("taverlune: counting by listing every solution cannot end in reasonable time: about %.2g years of work "
+            "estimated; it goes on (Ctrl-C stops it)\n")},
+        {N_("taverlune: this listing will take long: about %.2g solutions to print; it goes on (Ctrl-C stops it)\n"),
+         N_("taverlune: this listing cannot end in reasonable time: about %.2g solutions to print; it goes on "
+            "(Ctrl-C stops it)\n")},
+    };
+    const int quoi = l.quoi == Lenteur::Quoi::comptage ? 0 : l.quoi == Lenteur::Quoi::comptage_par_liste ? 1 : 2;
+    char ligne[512];
     const double ans = l.secondes / (365.25 * 86400);
-    if (ans >= 1)
-        std::snprintf(ligne, sizeof ligne,
-                      "taverlune: %s cannot end in reasonable time: about %.2g years of work estimated; it goes on "
-                      "(Ctrl-C stops it)\n",
-                      quoi, ans);
-    else
-        std::snprintf(
-            ligne, sizeof ligne,
-            "taverlune: %s will take long: about %.2g hours of work estimated; it goes on (Ctrl-C stops it)\n", quoi,
-            l.secondes / 3600);
+    if (quoi == 2) std::snprintf(ligne, sizeof ligne, _(modeles[2][ans >= 1]), l.solutions);
+    else if (ans >= 1) std::snprintf(ligne, sizeof ligne, _(modeles[quoi][1]), ans);
+    else std::snprintf(ligne, sizeof ligne, _(modeles[quoi][0]), l.secondes / 3600);
     // On the terminal of standard output, the line of results is still open:
     // the warning goes on lines of its own, below it.
     if (erreurs_sur_un_terminal() && !erreurs_sur_un_autre_terminal()) ecrire_erreurs("\n");

@@ -77,6 +77,12 @@ Execution executer(const Lancement& l) {
         sigset_t aucun;
         sigemptyset(&aucun);
         ::sigprocmask(SIG_SETMASK, &aucun, nullptr);
+        ::setenv("LC_ALL", "C", 1);
+        ::unsetenv("LANGUAGE");
+        for (const std::string& e : l.environnement) {
+            const std::size_t egal = e.find('=');
+            ::setenv(e.substr(0, egal).c_str(), e.substr(egal + 1).c_str(), 1);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

@@ -39,6 +39,9 @@ struct Lancement {
     bool garder_entree = false;     ///< keep a piped standard input open after the last answer
     bool sigpipe_ignore = false;    ///< the program starts with SIGPIPE ignored
     double octets_par_seconde = 0;  ///< read its output no faster than this (0: as it comes)
+    /// NAME=value set in the program's environment, after LC_ALL=C and
+    /// LANGUAGE unset: its messages are in English unless these say otherwise.
+    std::vector<std::string> environnement{};
 };
 
 struct Execution {

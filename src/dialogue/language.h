@@ -1,0 +1,24 @@
+// The language of what the program says outside the dialogue: the messages
+// on standard error, the usage, the pictures' labels. English, or the
+// language of the user's locale where a catalogue has it (gettext: LANGUAGE,
+// LC_ALL, LC_MESSAGES, LANG). The dialogue on standard output keeps its own
+// French whatever the locale, and every figure on standard output its C form.
+#pragma once
+
+#include <libintl.h>
+
+#include <string>
+
+/// Takes the locale from the environment and opens the program's catalogue
+/// (from TAVERLUNE_LOCALEDIR when it is set, else where the program was
+/// installed). Numbers that snprintf formats take the locale's form: only
+/// standard error gets them.
+void choisir_la_langue();
+
+/// A message in the reader's language.
+#define _(texte) gettext(texte)
+/// A message marked for the catalogue, translated where it is used.
+#define N_(texte) texte
+
+/// `modele` with each %s replaced by the next of `valeurs`, in order.
+std::string remplir(const char* modele, std::initializer_list<std::string> valeurs);
