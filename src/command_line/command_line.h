@@ -19,6 +19,7 @@ struct Commande {
     std::int64_t decalage = 0;          ///< --target-offset K: the target n + K
     bool records = false;               ///< --records
     std::string fichier;                ///< --output FILE ("" for standard output)
+    std::string image;                  ///< --plot FILE.svg ("" for none)
     unsigned fils = 0;                  ///< --threads T (0: every core)
     bool etat = false;                  ///< --status
     bool temps = false;                 ///< --time

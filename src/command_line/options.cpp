@@ -151,6 +151,10 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             const auto v = valeur();
             if (!v || v->empty()) return manque();
             c.fichier = std::string(*v);
+        } else if (a == "--plot") {
+            const auto v = valeur();
+            if (!v || v->empty()) return manque();
+            c.image = std::string(*v);
         } else if (a == "-t" || a == "--threads") {
             const auto v = valeur();
             if (!v) return manque();
@@ -168,7 +172,7 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             compte_choisi = true;
         }
         if (attache && a != "--target" && a != "--target-offset" && a != "--table" && a != "--output" &&
-            a != "--threads")
+            a != "--plot" && a != "--threads")
             return erreur(remplir(_("option %s takes no value"), {std::string(a)}));
     }
     if (table && compte_choisi) return erreur(_("--table takes no N: give one or the other"));
@@ -179,6 +183,8 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
         return erreur(_("--target-offset, --records and --output go with --table"));
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));
+    if (!c.image.empty() && !table && !(distribution && c.nombres.size() == 1))
+        return erreur(_("--plot draws the distribution of one N (with --distribution) or a --table"));
     c.quoi = table          ? Commande::Quoi::table
              : liste        ? Commande::Quoi::liste
              : distribution ? Commande::Quoi::distribution

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "command_line/command_line.h"
+#include "command_line/plot.h"
 #include "command_line/run.h"
 #include "dialogue/console.h"
 #include "dialogue/language.h"
@@ -60,6 +63,8 @@ constexpr const char* aide = N_(
     "      --records          only the n whose a(n) > 0 exceeds every a(n) before\n"
     "  -o, --output FILE      the lines to FILE, after a '#' line naming the table;\n"
     "                         the same command run again goes on where it stopped\n"
+    "Pictures:\n"
+    "      --plot FILE.svg    draw the distribution (with -d) or the table, as SVG\n"
     "Running:\n"
     "  -t, --threads T        at most T threads (every core by default)\n"
     "      --status           the progress on standard error, when it is a terminal\n"
@@ -94,6 +99,18 @@ bool arret_demande() { return signal_recu != 0; }
 
 void ecrire_ligne_erreur(std::string_view texte) {
     ecrire_erreurs(remplir(_("taverlune: %s\n"), {std::string(texte)}));
+}
+
+bool ecrire_image(const std::string& chemin, const std::string& svg) {
+    std::FILE* f = std::fopen(chemin.c_str(), "w");
+    const bool ok = f != nullptr && std::fwrite(svg.data(), 1, svg.size(), f) == svg.size();
+    const int cause = errno;
+    if (f == nullptr || std::fclose(f) != 0 || !ok) {
+        ecrire_ligne_erreur(
+            remplir(_("cannot write %s: %s"), {chemin, std::strerror(f == nullptr || !ok ? cause : errno)}));
+        return false;
+    }
+    return true;
 }
 
 Probleme probleme_de(std::int64_t n, std::int64_t cible) {
@@ -214,6 +231,7 @@ int un_nombre(const Commande& c, std::int64_t n, bool prefixe, Ligne& ligne) {
         }
     }
     ligne.effacer();
+    if (!c.image.empty() && !ecrire_image(c.image, image_distribution(n, cible, par_termes))) return 1;
     if (c.quoi == Commande::Quoi::distribution) {
         for (std::size_t m = 1; m < par_termes.size(); ++m)
             if (!par_termes[m].est_nul()) ecrire(tete + std::to_string(m) + " " + par_termes[m].decimal() + "\n");

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "command_line/command_line.h"
@@ -28,6 +29,9 @@ bool arret_demande();
 /// Ends the program as the signal that came would: the lines made so far
 /// written, one line on standard error, the signal's own status.
 [[noreturn]] void finir_par_signal();
+
+/// Writes the picture to `chemin`; false, said on standard error, when it cannot.
+bool ecrire_image(const std::string& chemin, const std::string& svg);
 
 /// "taverlune: " and the text, one line on standard error.
 void ecrire_ligne_erreur(std::string_view texte);

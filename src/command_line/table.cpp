@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "command_line/plot.h"
 #include "command_line/run.h"
 #include "dialogue/console.h"
 #include "dialogue/language.h"
@@ -213,6 +214,30 @@ Reprise reprendre(int fd, const std::string& entete, const Commande& c) {
     return r;
 }
 
+/// Puts the lines already in the file (after its first `depuis` bytes) into
+/// the picture, and their largest a(n) into `record`.
+void relire(int fd, std::size_t depuis, bool records, ImageTable& image, Compte& record) {
+    std::string reste, morceau(std::size_t{1} << 20, '\0');
+    for (off_t position = static_cast<off_t>(depuis);;) {
+        const ssize_t lu = ::pread(fd, morceau.data(), morceau.size(), position);
+        if (lu <= 0) break;
+        position += lu;
+        reste.append(morceau.data(), static_cast<std::size_t>(lu));
+        std::size_t debut = 0;
+        for (std::size_t fin; (fin = reste.find('\n', debut)) != std::string::npos; debut = fin + 1) {
+            const std::string_view ligne(reste.data() + debut, fin - debut);
+            const std::size_t blanc = ligne.find(' ');
+            const auto n = lire_nombre(ligne.substr(0, blanc));
+            if (!n || blanc == std::string_view::npos) continue;
+            const Compte a = de_decimal(ligne.substr(blanc + 1));
+            const bool nouveau = records || plus_grand(a, record);
+            if (nouveau) record = a;
+            image.ajouter(*n, a, nouveau);
+        }
+        reste.erase(0, debut);
+    }
+}
+
 }  // namespace
 
 int table(const Commande& c) {
@@ -238,8 +263,17 @@ int table(const Commande& c) {
     }
     Sortie sortie(fd);
     const std::int64_t debut = reprise.suivant;
-    Compte record = reprise.record;
-    if (debut > c.fin) return 0;  // the file holds the whole table
+    Compte record = reprise.record;  // the largest a(n) so far
+    std::optional<ImageTable> image;
+    if (!c.image.empty()) {
+        image.emplace(c.debut, c.fin, c.decalage);
+        if (fd >= 0) relire(fd, entete.size(), c.records, *image, record);  // the lines of the runs before
+    }
+    const auto finir = [&](int statut) {
+        if (image && statut == 0 && !arret_demande() && !ecrire_image(c.image, image->svg())) return 1;
+        return statut;
+    };
+    if (debut > c.fin) return finir(0);  // the file holds the whole table
 
     const unsigned fils = c.fils != 0 ? c.fils : coeurs_disponibles();
     const std::uint64_t nombres = static_cast<std::uint64_t>(c.fin - debut) + 1;
@@ -339,8 +373,10 @@ int table(const Commande& c) {
         if (!piece.faite) break;
         const std::int64_t lo = debut + static_cast<std::int64_t>(i * taille);
         for (std::size_t k = 0; k < piece.a.size(); ++k) {
-            if (c.records && !(plus_grand(piece.a[k], record))) continue;
-            if (c.records) record = piece.a[k];
+            const bool nouveau = plus_grand(piece.a[k], record);
+            if (nouveau) record = piece.a[k];
+            if (image) image->ajouter(lo + static_cast<std::int64_t>(k), piece.a[k], nouveau);
+            if (c.records && !nouveau) continue;
             sortie.ecrire(std::to_string(lo + static_cast<std::int64_t>(k)) + " " + piece.a[k].decimal() + "\n");
         }
         if (piece.echec) {
@@ -361,5 +397,5 @@ int table(const Commande& c) {
     sortie.vider();
     if (fd >= 0) ::close(fd);
     if (arret_demande()) finir_par_signal();
-    return statut;
+    return finir(statut);
 }
