@@ -17,6 +17,33 @@ void choisir_la_langue() {
     textdomain("taverlune");
 }
 
+namespace {
+
+// The environment asks for the C locale alone (or nothing): messages in
+// English, numbers in the C form, exactly what the locale would give, without
+// loading it.
+bool locale_c() {
+    const auto c = [](const char* v) {
+        for (const char* nom : {"C", "POSIX", "C.UTF-8", "C.utf8"})
+            if (std::strcmp(v, nom) == 0) return true;
+        return false;
+    };
+    for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LANG"}) {
+        const char* v = std::getenv(variable);
+        if (v != nullptr && *v != '\0' && !c(v)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void preparer_la_langue() { traduire(""); }
+
+const char* traduire(const char* message) {
+    static const bool anglais = locale_c() || (choisir_la_langue(), false);
+    return anglais || *message == '\0' ? message : gettext(message);
+}
+
 std::string remplir(const char* modele, std::initializer_list<std::string> valeurs) {
     std::string r;
     auto v = valeurs.begin();

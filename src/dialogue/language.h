@@ -15,8 +15,18 @@
 /// standard error gets them.
 void choisir_la_langue();
 
+/// At start-up: chooses the language unless the environment asks for the C
+/// locale alone, whose messages and numbers are the program's own (loading
+/// even the C.UTF-8 locale costs a few hundred microseconds). Done before
+/// anything can run short of memory, so that the last message still speaks
+/// the reader's language.
+void preparer_la_langue();
+
+/// `message` in the reader's language.
+const char* traduire(const char* message);
+
 /// A message in the reader's language.
-#define _(texte) gettext(texte)
+#define _(texte) traduire(texte)
 /// A message marked for the catalogue, translated where it is used.
 #define N_(texte) texte
 

@@ -5,7 +5,7 @@
 #include "dialogue/language.h"
 
 int main(int argc, char** argv) {
-    choisir_la_langue();  // standard error's messages; the dialogue stays French
+    preparer_la_langue();  // standard error's messages; the dialogue stays French
     if (argc > 1) return ligne_de_commande(argc, argv);
     programme();
 }
