@@ -91,6 +91,9 @@ constexpr const char* aide = N_(
 
 volatile std::sig_atomic_t signal_recu = 0;
 
+// The progress line on the screen, erased before the last words.
+Ligne* ligne_active = nullptr;
+
 extern "C" void noter_signal(int s) { signal_recu = s; }
 
 }  // namespace
@@ -148,9 +151,13 @@ Issue issue_rapide(const Probleme& p) {
 
 Ligne::Ligne(bool active) : active_(active && erreurs_sur_un_terminal()) {
     debut_ = dernier_ = std::chrono::steady_clock::now();
+    if (active_) ligne_active = this;
 }
 
-Ligne::~Ligne() { effacer(); }
+Ligne::~Ligne() {
+    effacer();
+    if (ligne_active == this) ligne_active = nullptr;
+}
 
 void Ligne::montrer(double part, std::optional<std::uint64_t> trouvees) {
     if (!active_) return;
@@ -172,6 +179,7 @@ void Ligne::effacer() {
 
 [[noreturn]] void finir_par_signal() {
     vider_sortie();  // every whole line already made
+    if (ligne_active != nullptr) ligne_active->effacer();
     ecrire_erreurs(_("taverlune: calculation interrupted\n"));
     const int s = signal_recu;
     std::signal(s, SIG_DFL);

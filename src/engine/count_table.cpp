@@ -80,6 +80,7 @@ struct ModeModulaire {
     Residu* tab;
     Residu q;
     std::atomic<std::uint64_t>* fait;
+    const std::atomic<bool>* arret;
     std::uint64_t cellules = 0;
 
     bool ligne(std::size_t, std::size_t, std::int64_t dst, std::int64_t src, std::size_t nb) {
@@ -91,6 +92,7 @@ struct ModeModulaire {
     void element(std::size_t) {
         if (fait != nullptr && cellules > 0) fait->fetch_add(cellules, std::memory_order_relaxed);
         cellules = 0;
+        if (arret != nullptr && arret->load(std::memory_order_relaxed)) throw PasseArretee{};
     }
 };
 
@@ -272,14 +274,15 @@ void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) { Ba
 
 }  // namespace
 
-void TableDeComptes::remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* fait) const {
+void TableDeComptes::remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* fait,
+                             const std::atomic<bool>* arret) const {
     if (cellules_ == 0) return;
     tab[lignes_[0].base] = 1;  // the empty subset: sum 0, 0 terms
     if (avx2_present() && !portable_) {
-        ModeModulaire<true> mode{tab, q, fait};
+        ModeModulaire<true> mode{tab, q, fait, arret};
         remplir_avx2(*this, mode);
     } else {
-        ModeModulaire<false> mode{tab, q, fait};
+        ModeModulaire<false> mode{tab, q, fait, arret};
         remplir_sans_avx2(*this, mode);
     }
 }
@@ -425,7 +428,7 @@ bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size
                 t.mises_a_jour(),
                 [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
                     Residu* tab = static_cast<Residu*>(tampon);
-                    t.remplir(q, tab, fait);
+                    t.remplir(q, tab, fait, &tache.arret);
                     std::copy(tab + l.base + l.bas, tab + l.base + l.haut + 1, resultats);
                 },
                 comptes);
@@ -521,6 +524,7 @@ bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n
                 }
                 fait->fetch_add(static_cast<std::uint64_t>(std::max<std::int64_t>(0, f[k].haut - f[k].bas + 1)),
                                 std::memory_order_relaxed);
+                if (tache.arret.load(std::memory_order_relaxed)) throw PasseArretee{};
             }
             resultats[0] = tab[c.C];
         },

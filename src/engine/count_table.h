@@ -53,8 +53,10 @@ public:
     const std::vector<long double>& bornes() const { return bornes_; }
 
     /// One pass modulo q: tab (cellules() residues, all 0 on entry) receives
-    /// the counts. Adds the cells it updates to *fait as it goes.
-    void remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* fait) const;
+    /// the counts. Adds the cells it updates to *fait as it goes; throws
+    /// PasseArretee, between two elements, once *arret is set.
+    void remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* fait,
+                 const std::atomic<bool>* arret = nullptr) const;
 
 private:
     friend struct Balayage;

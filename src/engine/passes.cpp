@@ -97,6 +97,8 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
             passe(k, tampon);
         } catch (const std::bad_alloc&) {
             a_refaire[k] = 1;
+        } catch (const PasseArretee&) {
+            arrete = true;
         }
     };
     const auto travailler = [&](void* tampon) {

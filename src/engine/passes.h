@@ -9,6 +9,10 @@
 
 #include "engine/engine.h"  // memoire_disponible, coeurs_disponibles
 
+/// Thrown by a pass that stops in its middle because the caller asked the
+/// search to stop: executer_passes drops that pass.
+struct PasseArretee {};
+
 /// Runs passe(k, tampon) for k = 0 .. nombre - 1, each pass on one of up to
 /// `fils` threads with a zeroed buffer of `octets` bytes of its own (a
 /// thread's buffer is zeroed again before its next pass). The calling

@@ -293,7 +293,7 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
             niveaux * 2 * sizeof(std::uint32_t), travail,
             [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
                 Residu* tab = static_cast<Residu*>(tampon);
-                table.remplir(q, tab, fait);
+                table.remplir(q, tab, fait, &t.arret);
                 Passe passe{plan, table, tab, q, {}, {}};
                 // Level 0: the target alone, with no term.
                 std::size_t degre_v = 0;  // terms a level's polynomials may hold
