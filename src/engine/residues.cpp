@@ -2,7 +2,6 @@
 // residues.h).
 #include "engine/residues.h"
 
-#include <array>
 #include <cmath>
 
 namespace {
@@ -31,28 +30,19 @@ Compte& multiplier(Compte& x, std::uint64_t facteur) {
 
 }  // namespace
 
-namespace {
-
-// The odd primes below 2^15, in decreasing order, sieved by the compiler.
-constexpr std::size_t nombre_premiers = 3511;
-constexpr std::array<Residu, nombre_premiers> premiers_compiles = [] {
-    std::array<bool, plafond_premiers> compose{};
-    for (std::uint32_t d = 2; d * d < plafond_premiers; ++d)
-        if (!compose[d])
-            for (std::uint32_t x = d * d; x < plafond_premiers; x += d) compose[x] = true;
-    std::array<Residu, nombre_premiers> r{};
-    std::size_t k = 0;
-    for (std::uint32_t c = plafond_premiers - 1; c > 2; --c)
-        if (!compose[c]) r[k++] = static_cast<Residu>(c);
-    return r;
-}();
-
-}  // namespace
-
 const std::vector<Residu>& premiers_modulaires() {
     // Built once, by the first caller, and never changed afterwards: counts
     // running at the same time share it.
-    static const std::vector<Residu> premiers(premiers_compiles.begin(), premiers_compiles.end());
+    static const std::vector<Residu> premiers = [] {
+        std::vector<char> compose(plafond_premiers, 0);
+        for (std::uint32_t d = 2; d * d < plafond_premiers; ++d)
+            if (compose[d] == 0)
+                for (std::uint32_t x = d * d; x < plafond_premiers; x += d) compose[x] = 1;
+        std::vector<Residu> r;
+        for (std::uint32_t c = plafond_premiers - 1; c > 2; --c)
+            if (compose[c] == 0) r.push_back(static_cast<Residu>(c));
+        return r;
+    }();
     return premiers;
 }
 
