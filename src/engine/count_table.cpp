@@ -17,6 +17,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "engine/bitsets.h"
 #include "engine/passes.h"
@@ -392,13 +393,20 @@ double octets_plan(double H) {
     return (H + 1) * static_cast<double>(sizeof(TableDeComptes::Ligne) + sizeof(long double));
 }
 
+/// The need of a count that builds no table: none when nothing reaches T,
+/// out of reach when the rows would pass 2^40; otherwise none given.
+std::optional<Besoin> besoin_sans_table(const Cible& c, std::int64_t T) {
+    if (c.total < T) return Besoin{};
+    if (c.C >= (std::int64_t{1} << 40))
+        return Besoin{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    return std::nullopt;
+}
+
 }  // namespace
 
 Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T) {
     const Cible c = cible(d, n, T);
-    if (c.total < T) return {};
-    if (c.C >= (std::int64_t{1} << 40))
-        return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    if (const std::optional<Besoin> b = besoin_sans_table(c, T)) return *b;
     const Estimation e = estimer_table(d, c.ne, c.C, c.C);
     return {octets_plan(static_cast<double>(c.C)) + e.cellules * sizeof(Residu), e.mises_a_jour};
 }
@@ -478,9 +486,7 @@ double mises_a_jour(const std::vector<Fenetre>& fenetres) {
 
 Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T) {
     const Cible c = cible(d, n, T);
-    if (c.total < T) return {};
-    if (c.C >= (std::int64_t{1} << 40))
-        return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    if (const std::optional<Besoin> b = besoin_sans_table(c, T)) return *b;
     return {static_cast<double>(c.C + 17) * sizeof(Residu), mises_a_jour(fenetres(d, c.ne, c.C))};
 }
 
