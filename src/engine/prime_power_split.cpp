@@ -11,6 +11,8 @@
 // times the products of their bands of terms.
 #include "engine/prime_power_split.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -150,7 +152,7 @@ bool planifier(const Tache& t, int facteur, std::int64_t T, Plan& plan) {
 
 /// A polynomial in the number of terms, modulo q: coefficients [bas, haut].
 struct Poly {
-    const std::uint32_t* c = nullptr;  // c[m] for m in [bas, haut]
+    const Residu* c = nullptr;  // c[m] for m in [bas, haut]
     int bas = 0, haut = -1;
 };
 
@@ -176,17 +178,101 @@ std::pair<std::size_t, std::size_t> entre(const std::vector<Somme>& faites, Somm
     return {static_cast<std::size_t>(debut - faites.begin()), static_cast<std::size_t>(fin - faites.begin())};
 }
 
+/// The product of a[0..na) and b[0..nb) added to acc[0..na + nb - 1), in
+/// doubles: exact while the sums stay below 2^53.
+void convoluer(double* __restrict acc, const double* a, std::size_t na, const double* b, std::size_t nb) {
+    for (std::size_t i = 0; i < na; ++i)
+        for (std::size_t j = 0; j < nb; ++j) acc[i + j] += a[i] * b[j];
+}
+
+/// The same, four terms of a at a time against four sums of acc. a holds a
+/// multiple of four terms; b has four zeros before it and eight after; acc
+/// has room for eight more sums.
+__attribute__((target("avx2,fma"))) void convoluer_avx2(double* acc, const double* a, std::size_t na,
+                                                         const double* b, std::size_t nb) {
+    for (std::size_t i = 0; i < na; i += 4) {
+        const __m256d a0 = _mm256_set1_pd(a[i]), a1 = _mm256_set1_pd(a[i + 1]);
+        const __m256d a2 = _mm256_set1_pd(a[i + 2]), a3 = _mm256_set1_pd(a[i + 3]);
+        double* dst = acc + i;
+        for (std::size_t t = 0; t < nb + 3; t += 4) {
+            __m256d x = _mm256_loadu_pd(dst + t);
+            x = _mm256_fmadd_pd(a0, _mm256_loadu_pd(b + t), x);
+            x = _mm256_fmadd_pd(a1, _mm256_loadu_pd(b + t - 1), x);
+            x = _mm256_fmadd_pd(a2, _mm256_loadu_pd(b + t - 2), x);
+            x = _mm256_fmadd_pd(a3, _mm256_loadu_pd(b + t - 3), x);
+            _mm256_storeu_pd(dst + t, x);
+        }
+    }
+}
+
+/// Products of polynomials summed in doubles: residues below 2^15 make
+/// products below 2^30, and a sum of 2^22 of them stays exact.
+class Somme_de_produits {
+public:
+    /// Sums of up to `termes` terms kept; products of polynomials of up to
+    /// `facteurs` terms each.
+    Somme_de_produits(std::size_t termes, std::size_t facteurs, double q, bool avx2)
+        : termes_(termes), acc_(2 * facteurs + 16, 0), q_(q), avx2_(avx2) {}
+
+    void vider() {
+        std::fill(acc_.begin(), acc_.end(), 0);
+        ajoutes_ = 0;
+    }
+
+    /// acc += a * b; the terms past the last kept are left as they come.
+    void ajouter(const Poly& a, const Poly& b) {
+        if (b.bas > b.haut || a.bas > a.haut) return;
+        const std::size_t na = static_cast<std::size_t>(a.haut - a.bas + 1);
+        const std::size_t nb = static_cast<std::size_t>(b.haut - b.bas + 1);
+        if (ajoutes_ + na > (std::size_t{1} << 22)) reduire();
+        ajoutes_ += na;
+        a_.assign((na + 3) / 4 * 4, 0);
+        for (std::size_t i = 0; i < na; ++i) a_[i] = a.c[a.bas + static_cast<int>(i)];
+        b_.assign(nb + 12, 0);
+        for (std::size_t j = 0; j < nb; ++j) b_[4 + j] = b.c[b.bas + static_cast<int>(j)];
+        double* dst = acc_.data() + a.bas + b.bas;
+        if (avx2_) convoluer_avx2(dst, a_.data(), a_.size(), b_.data() + 4, nb);
+        else convoluer(dst, a_.data(), na, b_.data() + 4, nb);
+    }
+
+    /// The sum modulo q, term m.
+    Residu terme(std::size_t m) const {
+        return m <= termes_ ? static_cast<Residu>(std::fmod(acc_[m], q_)) : Residu{0};
+    }
+    std::size_t termes() const { return termes_; }
+
+private:
+    void reduire() {
+        for (double& v : acc_) v = std::fmod(v, q_);
+        ajoutes_ = 0;
+    }
+
+    std::size_t termes_;
+    std::vector<double> acc_, a_, b_;
+    double q_;
+    bool avx2_;
+    std::size_t ajoutes_ = 0;  // products any one sum received since the last reduction
+};
+
+/// The memory of the levels a pass keeps whole: those below the last, two
+/// at a time.
+std::size_t octets_niveaux(const Plan& plan) {
+    std::size_t niveaux = 1;
+    for (std::size_t i = 1; i < static_cast<std::size_t>(plan.e); ++i)
+        niveaux = std::max(niveaux, static_cast<std::size_t>(plan.largeur[i]) * (degre(plan, i) + 1));
+    return niveaux * 2 * sizeof(Residu);
+}
+
 /// Everything one pass works with.
 struct Passe {
     const Plan& plan;
     const TableDeComptes& table;
     const Residu* tab;
-    std::uint32_t q;
-    std::vector<std::uint32_t> tampon_c;  // the last row read
-    std::vector<std::uint64_t> acc;
+    std::vector<Residu> tampons[2];  // the last rows read
 
-    /// c(s): the counts of the subsets of the divisors of a with sum s.
-    Poly c(Somme s) {
+    /// c(s): the counts of the subsets of the divisors of a with sum s, in
+    /// tampons[u].
+    Poly c(Somme s, int u) {
         Poly r;
         if (s < 0 || s > plan.sigma) return r;
         const bool miroir = s > plan.H;
@@ -195,24 +281,13 @@ struct Passe {
         const TableDeComptes::Ligne& l = table.ligne(ligne);
         if (l.bas > l.haut) return r;
         const int d = static_cast<int>(plan.da.size());
-        if (tampon_c.size() <= static_cast<std::size_t>(d)) tampon_c.resize(static_cast<std::size_t>(d) + 1);
-        for (int m = l.bas; m <= l.haut; ++m) tampon_c[static_cast<std::size_t>(miroir ? d - m : m)] = tab[l.base + m];
-        r.c = tampon_c.data();
+        std::vector<Residu>& tampon = tampons[u];
+        if (tampon.size() <= static_cast<std::size_t>(d)) tampon.resize(static_cast<std::size_t>(d) + 1);
+        for (int m = l.bas; m <= l.haut; ++m) tampon[static_cast<std::size_t>(miroir ? d - m : m)] = tab[l.base + m];
+        r.c = tampon.data();
         r.bas = miroir ? d - l.haut : l.bas;
         r.haut = miroir ? d - l.bas : l.haut;
         return r;
-    }
-
-    /// acc += a * b, term by term, the terms past acc's end dropped.
-    void produit(const Poly& a, const Poly& b) {
-        const int fin = static_cast<int>(acc.size()) - 1;
-        for (int m1 = a.bas; m1 <= std::min(a.haut, fin - b.bas); ++m1) {
-            const std::uint64_t x = a.c[m1];
-            if (x == 0) continue;
-            std::uint64_t* dst = acc.data() + m1;
-            const int h = std::min(b.haut, fin - m1);
-            for (int m2 = b.bas; m2 <= h; ++m2) dst[m2] += x * b.c[m2];
-        }
     }
 };
 
@@ -227,11 +302,8 @@ CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T) {
     }
     if (plan.vide) return {0, 0};
     const Estimation e = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.besoin);
-    double niveaux = 0;
-    for (std::size_t i = 0; i < plan.largeur.size(); ++i)
-        niveaux = std::max(niveaux, plan.largeur[i] * (static_cast<double>(degre(plan, i)) + 1));
     return {e.mises_a_jour + plan.paires * poids_produit,
-            e.cellules * sizeof(Residu) + niveaux * 2 * sizeof(std::uint32_t) +
+            e.cellules * sizeof(Residu) + static_cast<double>(octets_niveaux(plan)) +
                 static_cast<double>(plan.H + 1) * (sizeof(TableDeComptes::Ligne) + sizeof(long double))};
 }
 
@@ -281,54 +353,62 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
             return true;
         }
 
-        // Memory of a pass: its table, then two levels of remainders.
-        std::size_t niveaux = 1;
-        for (int i = 0; i <= e; ++i)
-            niveaux = std::max(niveaux, static_cast<std::size_t>(plan.largeur[static_cast<std::size_t>(i)]) *
-                                            (degre(plan, static_cast<std::size_t>(i)) + 1));
+        const std::size_t niveaux = octets_niveaux(plan);
         const double travail = table.mises_a_jour() + plan.paires;
+        const bool avx2 =
+            __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && !t.reglages.noyau_portable;
         std::vector<Compte> comptes;
         const bool ok = compter_par_passes(
-            t, static_cast<double>(std::log2(borne)), n + 1, table.cellules() * sizeof(Residu),
-            niveaux * 2 * sizeof(std::uint32_t), travail,
+            t, static_cast<double>(std::log2(borne)), n + 1, table.cellules() * sizeof(Residu), niveaux, travail,
             [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
                 Residu* tab = static_cast<Residu*>(tampon);
                 table.remplir(q, tab, fait, &t.arret);
-                Passe passe{plan, table, tab, q, {}, {}};
+                Passe passe{plan, table, tab, {}};
                 // Level 0: the target alone, with no term.
                 std::size_t degre_v = 0;  // terms a level's polynomials may hold
-                std::vector<std::uint32_t> V = {1};
+                std::vector<Residu> V = {1};
                 std::vector<int> bas = {0}, haut_v = {0};
-                for (int i = 0; i < e; ++i) {
+                // The polynomial of remainder x at level i + 1, from level i.
+                const auto monter = [&](int i, Somme x, Somme_de_produits& somme) {
                     const Intervalle r = plan.R[static_cast<std::size_t>(i)];
+                    somme.vider();
+                    std::uint64_t produits = 0;
+                    const auto [debut, fin] = entre(faites, r.bas - p * x, r.haut - p * x);
+                    for (std::size_t y = debut; y < fin; ++y) {
+                        const Somme s = faites[y];
+                        const std::size_t k = static_cast<std::size_t>(p * x + s - r.bas);
+                        if (bas[k] > haut_v[k]) continue;
+                        const Poly c = passe.c(s, 0);
+                        if (c.bas > c.haut) continue;
+                        somme.ajouter({V.data() + k * (degre_v + 1), bas[k], haut_v[k]}, c);
+                        produits += static_cast<std::uint64_t>(haut_v[k] - bas[k] + 1) *
+                                    static_cast<std::uint64_t>(c.haut - c.bas + 1);
+                    }
+                    return produits;
+                };
+                // Its coefficients, and the least and most terms not 0 (1 > 0: none).
+                const auto ecrire = [](const Somme_de_produits& somme, Residu* dst, int& b, int& h) {
+                    b = 1, h = 0;
+                    for (std::size_t m = 0; m <= somme.termes(); ++m) {
+                        dst[m] = somme.terme(m);
+                        if (dst[m] == 0) continue;
+                        if (b > h) b = static_cast<int>(m);
+                        h = static_cast<int>(m);
+                    }
+                };
+                // The levels below the last are kept whole; the last is
+                // computed one remainder at a time, as the top level asks.
+                for (int i = 0; i + 1 < e; ++i) {
                     const Intervalle r2 = plan.R[static_cast<std::size_t>(i) + 1];
                     const std::size_t degre2 = degre(plan, static_cast<std::size_t>(i) + 1);
                     const std::size_t w2 = static_cast<std::size_t>(r2.haut - r2.bas + 1);
-                    std::vector<std::uint32_t> V2(w2 * (degre2 + 1), 0);
-                    std::vector<int> bas2(w2, 0), haut2(w2, -1);
+                    std::vector<Residu> V2(w2 * (degre2 + 1), 0);
+                    std::vector<int> bas2(w2, 1), haut2(w2, 0);
+                    Somme_de_produits somme(degre2, std::max(degre_v, d), q, avx2);
                     for (Somme x = r2.bas; x <= r2.haut; ++x) {
-                        passe.acc.assign(degre2 + 1, 0);
-                        std::uint64_t produits = 0;
-                        const auto [debut, fin] = entre(faites, r.bas - p * x, r.haut - p * x);
-                        for (std::size_t y = debut; y < fin; ++y) {
-                            const Somme s = faites[y];
-                            const std::size_t k = static_cast<std::size_t>(p * x + s - r.bas);
-                            if (bas[k] > haut_v[k]) continue;
-                            const Poly c = passe.c(s);
-                            if (c.bas > c.haut) continue;
-                            passe.produit({V.data() + k * (degre_v + 1), bas[k], haut_v[k]}, c);
-                            produits += static_cast<std::uint64_t>(haut_v[k] - bas[k] + 1) *
-                                        static_cast<std::uint64_t>(c.haut - c.bas + 1);
-                        }
+                        const std::uint64_t produits = monter(i, x, somme);
                         const std::size_t k2 = static_cast<std::size_t>(x - r2.bas);
-                        for (std::size_t m = 0; m <= degre2; ++m) {
-                            const std::uint32_t v = static_cast<std::uint32_t>(passe.acc[m] % q);
-                            V2[k2 * (degre2 + 1) + m] = v;
-                            if (v == 0) continue;
-                            if (bas2[k2] > haut2[k2]) bas2[k2] = static_cast<int>(m);
-                            haut2[k2] = static_cast<int>(m);
-                        }
-                        if (bas2[k2] > haut2[k2]) bas2[k2] = 1, haut2[k2] = 0;
+                        ecrire(somme, V2.data() + k2 * (degre2 + 1), bas2[k2], haut2[k2]);
                         fait->fetch_add(produits, std::memory_order_relaxed);
                     }
                     V = std::move(V2);
@@ -339,29 +419,35 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
                 // The top level: the proper divisors of a, c'(R) = sum over
                 // k of (-y)^k c(R - k a).
                 const std::size_t dc = std::min(d, plan.termes);  // terms of c'
-                passe.acc.assign(plan.termes + 1, 0);
-                std::vector<std::uint32_t> cprime(dc + 1);
+                const std::size_t degre_e = degre(plan, static_cast<std::size_t>(e));
+                Somme_de_produits total(plan.termes, std::max(degre_e, dc), q, avx2);
+                Somme_de_produits dernier(degre_e, std::max(degre_v, d), q, avx2);
+                std::vector<Residu> cprime(dc + 1), v(dernier.termes() + 1);
                 for (Somme x = haut.bas; x <= haut.haut; ++x) {
-                    const std::size_t k = static_cast<std::size_t>(x - haut.bas);
-                    if (bas[k] > haut_v[k]) continue;
+                    std::uint64_t produits = monter(e - 1, x, dernier);
+                    int vb = 1, vh = 0;
+                    ecrire(dernier, v.data(), vb, vh);
+                    if (vb > vh) continue;
                     std::fill(cprime.begin(), cprime.end(), 0);
                     int cb = static_cast<int>(d), ch = -1;
                     for (Somme r = x, termes = 0; r >= 0; r -= plan.a, ++termes) {
-                        const Poly c = passe.c(r);
+                        const Poly c = passe.c(r, 1);
                         for (int m = c.bas; m <= c.haut; ++m) {
                             const std::size_t mm = static_cast<std::size_t>(m + termes);
                             if (mm > dc) continue;  // fewer than d terms, and no more than the target holds
-                            const std::uint32_t v = c.c[m];
-                            cprime[mm] = (termes % 2 == 0 ? cprime[mm] + v : cprime[mm] + q - v) % q;
+                            const std::uint32_t w = c.c[m];
+                            cprime[mm] = static_cast<Residu>(
+                                (termes % 2 == 0 ? cprime[mm] + w : cprime[mm] + q - w) % q);
                             cb = std::min(cb, static_cast<int>(mm));
                             ch = std::max(ch, static_cast<int>(mm));
                         }
                     }
                     if (cb > ch) continue;
-                    passe.produit({V.data() + k * (degre_v + 1), bas[k], haut_v[k]}, {cprime.data(), cb, ch});
+                    total.ajouter({v.data(), vb, vh}, {cprime.data(), cb, ch});
+                    produits += static_cast<std::uint64_t>(vh - vb + 1) * static_cast<std::uint64_t>(ch - cb + 1);
+                    fait->fetch_add(produits, std::memory_order_relaxed);
                 }
-                for (std::size_t m = 0; m <= n; ++m)
-                    resultats[m] = static_cast<Residu>(m < passe.acc.size() ? passe.acc[m] % q : 0);
+                for (std::size_t m = 0; m <= n; ++m) resultats[m] = total.terme(m);
             },
             comptes);
         if (!ok) return false;
