@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/count_table.h"
+#include "engine/counts_at_points.h"
 #include "engine/prime_power_split.h"
 #include "engine/residues.h"
 #include "support/oracle.h"
@@ -60,6 +61,16 @@ TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
             std::vector<Compte> c;
             ASSERT_TRUE(compter_sous_ensembles(t, &t.element[1], t.n, cible, c));
             ASSERT_EQ(en_decimal(c), attendu) << "table";
+            // At values of the number of terms, in a budget of a few cells a
+            // sum for every third N (fewer values side by side, on one
+            // thread), portably for every fourth.
+            Reglages maigre = r;
+            if (n % 3 == 0) maigre.memoire = 24 * static_cast<std::size_t>(n) + (std::size_t{8} << 20);
+            maigre.noyau_portable = n % 4 == 3;
+            const Tache tm(probleme(n, cible), maigre, {});
+            c.clear();
+            ASSERT_TRUE(compter_par_points(tm, &tm.element[1], tm.n, cible, c));
+            ASSERT_EQ(en_decimal(c), attendu) << "at values";
             for (int f = 1; f <= t.nf; ++f) {
                 c.clear();
                 ASSERT_TRUE(compter_par_structure(t, f, cible, t.n, c));
@@ -87,14 +98,16 @@ TEST(Residues, RebuildCountsAcrossWordBoundaries) {
 
 TEST(Threads, TheSameDistributionOnOneThreadAndOnSeveralWithOrWithoutAvx2) {
     for (const Integer n : {5040, 27720, 221760}) {
-        const auto avec = [&](unsigned fils, bool portable) {
+        const auto avec = [&](unsigned fils, bool portable, std::size_t memoire = 0) {
             Reglages r;
-            r.fils = fils, r.noyau_portable = portable;
+            r.fils = fils, r.noyau_portable = portable, r.memoire = memoire;
             return en_decimal(compter(probleme(n, n), r).par_termes);
         };
         const std::vector<std::string> un = avec(1, false);
         for (const unsigned fils : {2u, 4u, 8u}) EXPECT_EQ(avec(fils, false), un) << n << ", " << fils << " threads";
         EXPECT_EQ(avec(2, true), un) << n << " without AVX2";
+        // A budget too small for any table by number of terms.
+        EXPECT_EQ(avec(2, false, std::size_t{1} << 20), un) << n << " in 1 MiB";
     }
 }
 

@@ -366,16 +366,6 @@ bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, st
     return true;
 }
 
-namespace {
-
-/// The target a table counts: T, or the complement when it is smaller.
-struct Cible {
-    std::size_t ne = 0;  // the elements up to T
-    Somme total = 0;     // their sum
-    std::int64_t C = 0;
-    bool complement = false;
-};
-
 Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T) {
     Cible c;
     c.ne = static_cast<std::size_t>(std::upper_bound(d, d + n, T) - d);
@@ -387,6 +377,8 @@ Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T) {
     }
     return c;
 }
+
+namespace {
 
 /// Bytes of a table's plan for rows [0, H], before its marks.
 double octets_plan(double H) {
@@ -453,15 +445,6 @@ bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size
     return true;
 }
 
-namespace {
-
-/// The rows element k of a table over the sums alone updates: from the
-/// least row that the elements after it can still lift to C, to the most
-/// the elements up to it make.
-struct Fenetre {
-    std::int64_t bas, haut;
-};
-
 std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t C) {
     std::vector<Fenetre> f(ne);
     Somme apres = 0, avant = 0;
@@ -475,14 +458,11 @@ std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_
     return f;
 }
 
-/// The cell updates of one pass over those rows.
 double mises_a_jour(const std::vector<Fenetre>& fenetres) {
     double r = 0;
     for (const Fenetre& f : fenetres) r += static_cast<double>(std::max<std::int64_t>(0, f.haut - f.bas + 1));
     return r;
 }
-
-}  // namespace
 
 Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T) {
     const Cible c = cible(d, n, T);

@@ -119,3 +119,23 @@ Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T);
 /// one cell a row, swept sixteen rows at a time. False, total untouched, when
 /// the memory cannot be had or the search was asked to stop.
 bool compter_total_seul(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T, Compte& total);
+
+/// The target a table counts: T, or the complement (the sum of the elements
+/// up to T, less T) when it is smaller.
+struct Cible {
+    std::size_t ne = 0;  ///< the elements up to T
+    Somme total = 0;     ///< their sum
+    std::int64_t C = 0;  ///< the sum counted
+    bool complement = false;
+};
+Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T);
+
+/// The rows element k of a table over the sums alone updates, counting the
+/// sum C: from the least row that the elements after it can still lift to
+/// C, to the most the elements up to it make.
+struct Fenetre {
+    std::int64_t bas, haut;
+};
+std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t C);
+/// The cell updates of one pass over those rows.
+double mises_a_jour(const std::vector<Fenetre>& fenetres);

@@ -19,6 +19,7 @@
 
 #include "engine/carry_free_groups.h"
 #include "engine/count_table.h"
+#include "engine/counts_at_points.h"
 #include "engine/passes.h"
 #include "engine/prime_power_split.h"
 #include "engine/reachable_sums.h"
@@ -99,7 +100,9 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     const double libre = static_cast<double>(t.memoire_disponible());
     struct Methode {
         double travail;
-        int facteur;  // 0: the table over all the elements; -1: over the sums alone; else the split by premier[facteur]
+        // 0: the table over all the elements; -1: over the sums alone; -2:
+        // at values of the number of terms; else the split by premier[facteur]
+        int facteur;
     };
     std::vector<Methode> methodes;
     double table = std::numeric_limits<double>::infinity();
@@ -111,6 +114,10 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         const Besoin s = besoin_total_seul(&t.element[1], n, t.cible);
         // A pass of it is as many passes as the table's: their work compares.
         if (s.octets <= libre) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
+    }
+    if (t.reglages.par_points) {
+        const Besoin b = besoin_par_points(&t.element[1], n, t.cible);
+        if (b.octets <= libre) methodes.push_back({b.travail, -2});
     }
     // Planning a split sorts the divisors of N / p^e, for each p: not worth
     // it when the table alone costs less than that.
@@ -146,6 +153,7 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
             continue;
         }
         if (essayer([&] {
+                if (m.facteur == -2) return compter_par_points(t, &t.element[1], n, t.cible, par_termes);
                 return m.facteur == 0 ? compter_sous_ensembles(t, &t.element[1], n, t.cible, par_termes)
                                       : compter_par_structure(t, m.facteur, t.cible, n, par_termes);
             }))
@@ -250,8 +258,10 @@ Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, M
     }
     // Counting by listing every solution, at a few million a second.
     const double bits = bits_au_plus(t);
-    if (bits > 40)
-        prevenir(t, Lenteur::Quoi::comptage_par_liste, std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6);
+    // Past 2^1000 the figure is a floor: the seconds would pass a double.
+    if (bits > 40 && t.rappels.lenteur)
+        t.rappels.lenteur({Lenteur::Quoi::comptage_par_liste,
+                           std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6, 0, bits > 1000});
     lister_avec_ou_sans_table(t, d, nullptr, Forme{}, resultat);
     return resultat;
 }

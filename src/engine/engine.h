@@ -51,6 +51,7 @@ struct Reglages {
     bool par_sommes = true;       ///< the total alone by a table over the sums alone
     bool par_structure = true;    ///< counting through the split along a prime power of N
     bool par_restes = true;       ///< counting by remembered remainders
+    bool par_points = true;       ///< counting by values of the number of terms, a cell a sum (little memory)
     bool noyau_portable = false;  ///< no AVX/AVX2 kernels, as on a processor without them
     /// Tables of this many bytes or more add their elements two at a time.
     std::size_t paires_des_octets = std::size_t{24} << 20;
@@ -69,6 +70,7 @@ struct Lenteur {
     enum class Quoi { comptage, comptage_par_liste, liste } quoi = Quoi::comptage;
     double secondes = 0;   ///< the estimated work, in seconds of this machine
     double solutions = 0;  ///< for a listing: the solutions it will print
+    bool plus_que = false;  ///< the work is more than `secondes`: only a bound could be had
 };
 
 /// What the engine tells its caller while it works. Either may be empty.

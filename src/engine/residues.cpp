@@ -8,14 +8,6 @@ namespace {
 
 constexpr std::uint32_t plafond_premiers = 1u << 15;
 
-/// a^-1 modulo the prime q.
-std::uint32_t inverse(std::uint32_t a, std::uint32_t q) {
-    std::uint32_t r = 1, b = a % q;
-    for (std::uint32_t e = q - 2; e != 0; e >>= 1, b = b * b % q)
-        if (e & 1) r = r * b % q;
-    return r;
-}
-
 Compte& multiplier(Compte& x, std::uint64_t facteur) {
     u128 retenue = 0;
     for (std::uint64_t& mot : x.mots) {
@@ -29,6 +21,13 @@ Compte& multiplier(Compte& x, std::uint64_t facteur) {
 }
 
 }  // namespace
+
+std::uint32_t inverse(std::uint32_t a, std::uint32_t q) {
+    std::uint32_t r = 1, b = a % q;
+    for (std::uint32_t e = q - 2; e != 0; e >>= 1, b = b * b % q)
+        if (e & 1) r = r * b % q;
+    return r;
+}
 
 const std::vector<Residu>& premiers_modulaires() {
     // Built once, by the first caller, and never changed afterwards: counts

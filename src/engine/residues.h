@@ -15,6 +15,9 @@
 /// A residue, or a prime modulus, below 2^15.
 using Residu = std::uint16_t;
 
+/// a^-1 modulo the prime q < 2^16, a not a multiple of q.
+std::uint32_t inverse(std::uint32_t a, std::uint32_t q);
+
 /// The odd primes below 2^15, in decreasing order (3511 of them).
 const std::vector<Residu>& premiers_modulaires();
 

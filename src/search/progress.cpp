@@ -166,7 +166,11 @@ void avertir_lenteur(const Lenteur& l) {
     const int quoi = l.quoi == Lenteur::Quoi::comptage ? 0 : l.quoi == Lenteur::Quoi::comptage_par_liste ? 1 : 2;
     char ligne[512];
     const double ans = l.secondes / (365.25 * 86400);
+    const char* plus_que =
+        N_("taverlune: counting by listing every solution cannot end in reasonable time: more than %.2g years of "
+           "work estimated; it goes on (Ctrl-C stops it)\n");
     if (quoi == 2) std::snprintf(ligne, sizeof ligne, _(modeles[2][ans >= 1]), l.solutions);
+    else if (l.plus_que && ans >= 1) std::snprintf(ligne, sizeof ligne, _(plus_que), ans);
     else if (ans >= 1) std::snprintf(ligne, sizeof ligne, _(modeles[quoi][1]), ans);
     else std::snprintf(ligne, sizeof ligne, _(modeles[quoi][0]), l.secondes / 3600);
     // On the terminal of standard output, the line of results is still open:
