@@ -266,9 +266,9 @@ TEST(Language, EveryMessageInEnglishAndInFrench) {
          "taverlune : cette liste ne peut pas finir en un temps raisonnable : environ 2,2e+65 solutions à écrire ; "
          "elle continue (Ctrl-C l'arrête)\n"},
         {"exec timeout -s INT 3 \"$0\" 963761198400",
-         "taverlune: counting by listing every solution cannot end in reasonable time: about | years of work "
+         "taverlune: counting by listing every solution cannot end in reasonable time: more than | years of work "
          "estimated; it goes on (Ctrl-C stops it)\ntaverlune: calculation interrupted\n",
-         "taverlune : compter en énumérant chaque solution ne peut pas finir en un temps raisonnable : environ | "
+         "taverlune : compter en énumérant chaque solution ne peut pas finir en un temps raisonnable : plus de | "
          "années de travail estimées ; le comptage continue (Ctrl-C l'arrête)\ntaverlune : calcul interrompu\n"},
     };
     for (const Row& r : rows)

@@ -77,6 +77,11 @@ double bits_au_plus(const Tache& t) {
     return std::min(static_cast<double>(utiles), partitions);
 }
 
+/// The seconds of a count of `travail` units a pass.
+double secondes_de(const Tache& t, double travail) {
+    return travail * static_cast<double>(premiers_necessaires(bits_au_plus(t))) / (unites_par_seconde * t.fils());
+}
+
 void prevenir(const Tache& t, Lenteur::Quoi quoi, double secondes, double solutions = 0) {
     if (t.rappels.lenteur) t.rappels.lenteur({quoi, secondes, solutions});
 }
@@ -93,8 +98,9 @@ bool sommer(Resultat& r) {
 // prime factors, whichever needs the least work and fits in memory; else
 // group by group; else by remembered remainders. Leaves r.total and, but
 // from the table over the sums alone, r.par_termes; false when none can
-// serve or the search was stopped.
-bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resultat& r) {
+// serve or the search was stopped. `ecartee`: the least work of a method
+// left out for want of memory (+inf when none was).
+bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resultat& r, double& ecartee) {
     std::vector<Compte>& par_termes = r.par_termes;
     const std::size_t n = t.n;
     const double libre = static_cast<double>(t.memoire_disponible());
@@ -106,18 +112,26 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     };
     std::vector<Methode> methodes;
     double table = std::numeric_limits<double>::infinity();
+    ecartee = std::numeric_limits<double>::infinity();
+    const auto retenir = [&](double octets, double travail) {
+        if (octets > libre) ecartee = std::min(ecartee, travail);
+        return octets <= libre;
+    };
     if (t.reglages.par_table) {
         const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
-        if (b.octets <= libre) table = b.travail, methodes.push_back({b.travail, 0});
+        if (retenir(b.octets, b.travail)) table = b.travail, methodes.push_back({b.travail, 0});
     }
     if (t.reglages.par_sommes && mesure == Mesure::total) {
         const Besoin s = besoin_total_seul(&t.element[1], n, t.cible);
         // A pass of it is as many passes as the table's: their work compares.
-        if (s.octets <= libre) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
+        if (retenir(s.octets, s.travail)) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
     }
-    if (t.reglages.par_points) {
+    // Counting at values of y sweeps every sum: not for a few elements
+    // whose 2^n subsets the listing walks sooner.
+    if (t.reglages.par_points && (n >= 60 || besoin_par_points(&t.element[1], n, t.cible).travail <
+                                                 std::ldexp(16.0, static_cast<int>(n)))) {
         const Besoin b = besoin_par_points(&t.element[1], n, t.cible);
-        if (b.octets <= libre) methodes.push_back({b.travail, -2});
+        if (retenir(b.octets, b.travail)) methodes.push_back({b.travail, -2});
     }
     // Planning a split sorts the divisors of N / p^e, for each p: not worth
     // it when the table alone costs less than that.
@@ -128,14 +142,13 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     if (t.reglages.par_structure && t.N > 1 && table > plans)
         for (int f = 1; f <= t.nf; ++f) {
             const CoutStructure c = cout_structure(t, f, t.cible);
-            if (c.octets <= libre && c.travail < std::numeric_limits<double>::infinity())
+            if (retenir(c.octets, c.travail) && c.travail < std::numeric_limits<double>::infinity())
                 methodes.push_back({c.travail, f});
         }
     std::stable_sort(methodes.begin(), methodes.end(),
                      [](const Methode& x, const Methode& y) { return x.travail < y.travail; });
     if (!methodes.empty()) {
-        const double secondes = methodes[0].travail * static_cast<double>(premiers_necessaires(bits_au_plus(t))) /
-                                (unites_par_seconde * t.fils());
+        const double secondes = secondes_de(t, methodes[0].travail);
         if (secondes > delai_raisonnable) prevenir(t, Lenteur::Quoi::comptage, secondes);
     }
     // Each method gives way to the next when memory runs short.
@@ -248,7 +261,8 @@ Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, M
     const Decoupage d = decouper(t);
     if (d.impossible) return aucune(t);
     Resultat resultat;
-    if (compter_sans_lister(t, d, mesure, resultat)) {
+    double ecartee = 0;
+    if (compter_sans_lister(t, d, mesure, resultat, ecartee)) {
         if (!resultat.par_termes.empty() || mesure == Mesure::distribution) resultat.par_termes.resize(t.n + 1);
         return resultat;
     }
@@ -256,12 +270,15 @@ Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, M
         resultat.complet = false;
         return resultat;
     }
-    // Counting by listing every solution, at a few million a second.
+    // Counting by listing every solution, at a few million a second. When
+    // that cannot end, but a table would within a day given the memory,
+    // the count cannot be had for want of memory.
     const double bits = bits_au_plus(t);
+    const double liste = std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6;
+    if (liste > delai_raisonnable && secondes_de(t, ecartee) < 86400) throw std::bad_alloc();
     // Past 2^1000 the figure is a floor: the seconds would pass a double.
     if (bits > 40 && t.rappels.lenteur)
-        t.rappels.lenteur({Lenteur::Quoi::comptage_par_liste,
-                           std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6, 0, bits > 1000});
+        t.rappels.lenteur({Lenteur::Quoi::comptage_par_liste, liste, 0, bits > 1000});
     lister_avec_ou_sans_table(t, d, nullptr, Forme{}, resultat);
     return resultat;
 }

@@ -11,7 +11,9 @@
 // standard output or standard error and installs no signal handler.
 //
 // Memory: a method whose tables do not fit in the budget gives way to a
-// leaner one; when none fits at all, std::bad_alloc leaves the call.
+// leaner one; when none fits at all, or when only counting by listing fits
+// and cannot end where a table that does not fit would, std::bad_alloc
+// leaves the call.
 #pragma once
 
 #include <cstddef>
