@@ -8,7 +8,7 @@ Usage: python3 bench/memory_bench.py BINARY [OTHER_BINARY] [--numbers N ...]
 Each run is `BINARY -d N` (the count by number of terms), started by
 /bin/sh under `ulimit -v KB` (no limit for 0) through /usr/bin/time, which
 gives the wall time and the peak resident memory ("%e %M"). The output is
-compared with the first run of N without a limit. A run still going after
+compared with the first run of N without a limit, when there is one. A run still going after
 --timeout seconds is stopped; the row then shows the program's own
 estimate when it gave one on standard error ("will take long: about ...").
 With two binaries, each row runs both, one after the other, so that their
@@ -20,7 +20,9 @@ Standard library only.
 
 import argparse
 import hashlib
+import os
 import re
+import signal
 import statistics
 import subprocess
 import sys
@@ -32,12 +34,14 @@ def run(binary, n, limit, timeout):
     ulimit = f"ulimit -v {limit}; " if limit else ""
     command = f'{ulimit}exec /usr/bin/time -f "%e %M" "$0" -d {n}'
     start = time.perf_counter()
+    # A session of its own: a run stopped is stopped whole, /usr/bin/time and
+    # the program under it.
     process = subprocess.Popen(["/bin/sh", "-c", command, binary], stdout=subprocess.PIPE,
-                               stderr=subprocess.PIPE)
+                               stderr=subprocess.PIPE, start_new_session=True)
     try:
         out, err = process.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
-        process.kill()
+        os.killpg(process.pid, signal.SIGKILL)
         out, err = process.communicate()
         text = err.decode(errors="replace")
         found = re.search(r"(about|more than) ([0-9.e+]+) (hours|years)", text)
@@ -79,7 +83,7 @@ def main():
                 digest = done[0][2]
                 if reference is None and limit == 0:
                     reference = digest
-                same = "" if digest == reference else " DIFFERENT OUTPUT"
+                same = "" if reference is None or digest == reference else " DIFFERENT OUTPUT"
                 note = f" ({done[0][3]})" if done[0][3] else ""
                 cells.append(f"{seconds:.1f} s, {peak:.0f} MB{same}{note}")
                 medians.append(seconds)
