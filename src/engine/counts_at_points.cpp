@@ -59,8 +59,8 @@ void ajouter_fois(Residu* dst, const Residu* src, std::size_t nb, const Residu* 
 /// The same, sixteen cells at a time. w and wp hold y and y' for each of
 /// the sixteen lanes; the last sixteen may reach past nb, and are written
 /// back there as they were read.
-__attribute__((target("avx2"))) void ajouter_fois_avx2(Residu* dst, const Residu* src, std::size_t nb,
-                                                       const Residu* w, const Residu* wp, Residu q) {
+__attribute__((target("avx2"))) void ajouter_fois_avx2(Residu* dst, const Residu* src, std::size_t nb, const Residu* w,
+                                                       const Residu* wp, Residu q) {
     const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w));
     const __m256i Wp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wp));
     alignas(32) static constexpr std::int16_t premiers[32] = {
@@ -150,7 +150,9 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
     std::size_t L = 16;
     while (L > 1 && lignes * L * sizeof(Residu) > (std::size_t{1} << 20)) L /= 2;
     const auto octets = [&](std::size_t l) { return (lignes * l + 16) * sizeof(Residu); };
-    const auto tient = [&] { return static_cast<double>(fils) * static_cast<double>(octets(L) + pile) <= memoire + pile; };
+    const auto tient = [&] {
+        return static_cast<double>(fils) * static_cast<double>(octets(L) + pile) <= memoire + pile;
+    };
     while (!tient() && L > 1) L /= 2;
     while (!tient() && fils > 1) --fils;
     if (!tient()) return false;
@@ -194,7 +196,8 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
         return tache.suivre(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout));
     };
     try {
-        if (!executer_passes(P * groupes, bref ? 1 : fils, octets(L), passe, bref ? std::function<bool()>{} : montrer) ||
+        if (!executer_passes(P * groupes, bref ? 1 : fils, octets(L), passe,
+                             bref ? std::function<bool()>{} : montrer) ||
             tache.arret)
             return false;
     } catch (const std::bad_alloc&) {

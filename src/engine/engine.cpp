@@ -128,8 +128,8 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     }
     // Counting at values of y sweeps every sum: not for a few elements
     // whose 2^n subsets the listing walks sooner.
-    if (t.reglages.par_points && (n >= 60 || besoin_par_points(&t.element[1], n, t.cible).travail <
-                                                 std::ldexp(16.0, static_cast<int>(n)))) {
+    if (t.reglages.par_points &&
+        (n >= 60 || besoin_par_points(&t.element[1], n, t.cible).travail < std::ldexp(16.0, static_cast<int>(n)))) {
         const Besoin b = besoin_par_points(&t.element[1], n, t.cible);
         if (retenir(b.octets, b.travail)) methodes.push_back({b.travail, -2});
     }
@@ -277,8 +277,7 @@ Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, M
     const double liste = std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6;
     if (liste > delai_raisonnable && secondes_de(t, ecartee) < 86400) throw std::bad_alloc();
     // Past 2^1000 the figure is a floor: the seconds would pass a double.
-    if (bits > 40 && t.rappels.lenteur)
-        t.rappels.lenteur({Lenteur::Quoi::comptage_par_liste, liste, 0, bits > 1000});
+    if (bits > 40 && t.rappels.lenteur) t.rappels.lenteur({Lenteur::Quoi::comptage_par_liste, liste, 0, bits > 1000});
     lister_avec_ou_sans_table(t, d, nullptr, Forme{}, resultat);
     return resultat;
 }

@@ -70,8 +70,8 @@ struct Reglages {
 /// A search that will not end in reasonable time, as estimated before it starts.
 struct Lenteur {
     enum class Quoi { comptage, comptage_par_liste, liste } quoi = Quoi::comptage;
-    double secondes = 0;   ///< the estimated work, in seconds of this machine
-    double solutions = 0;  ///< for a listing: the solutions it will print
+    double secondes = 0;    ///< the estimated work, in seconds of this machine
+    double solutions = 0;   ///< for a listing: the solutions it will print
     bool plus_que = false;  ///< the work is more than `secondes`: only a bound could be had
 };
 

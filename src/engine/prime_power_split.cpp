@@ -188,8 +188,8 @@ void convoluer(double* __restrict acc, const double* a, std::size_t na, const do
 /// The same, four terms of a at a time against four sums of acc. a holds a
 /// multiple of four terms; b has four zeros before it and eight after; acc
 /// has room for eight more sums.
-__attribute__((target("avx2,fma"))) void convoluer_avx2(double* acc, const double* a, std::size_t na,
-                                                         const double* b, std::size_t nb) {
+__attribute__((target("avx2,fma"))) void convoluer_avx2(double* acc, const double* a, std::size_t na, const double* b,
+                                                        std::size_t nb) {
     for (std::size_t i = 0; i < na; i += 4) {
         const __m256d a0 = _mm256_set1_pd(a[i]), a1 = _mm256_set1_pd(a[i + 1]);
         const __m256d a2 = _mm256_set1_pd(a[i + 2]), a3 = _mm256_set1_pd(a[i + 3]);
@@ -236,9 +236,7 @@ public:
     }
 
     /// The sum modulo q, term m.
-    Residu terme(std::size_t m) const {
-        return m <= termes_ ? static_cast<Residu>(std::fmod(acc_[m], q_)) : Residu{0};
-    }
+    Residu terme(std::size_t m) const { return m <= termes_ ? static_cast<Residu>(std::fmod(acc_[m], q_)) : Residu{0}; }
     std::size_t termes() const { return termes_; }
 
 private:
@@ -355,8 +353,7 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
 
         const std::size_t niveaux = octets_niveaux(plan);
         const double travail = table.mises_a_jour() + plan.paires;
-        const bool avx2 =
-            __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && !t.reglages.noyau_portable;
+        const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && !t.reglages.noyau_portable;
         std::vector<Compte> comptes;
         const bool ok = compter_par_passes(
             t, static_cast<double>(std::log2(borne)), n + 1, table.cellules() * sizeof(Residu), niveaux, travail,
@@ -436,8 +433,8 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
                             const std::size_t mm = static_cast<std::size_t>(m + termes);
                             if (mm > dc) continue;  // fewer than d terms, and no more than the target holds
                             const std::uint32_t w = c.c[m];
-                            cprime[mm] = static_cast<Residu>(
-                                (termes % 2 == 0 ? cprime[mm] + w : cprime[mm] + q - w) % q);
+                            cprime[mm] =
+                                static_cast<Residu>((termes % 2 == 0 ? cprime[mm] + w : cprime[mm] + q - w) % q);
                             cb = std::min(cb, static_cast<int>(mm));
                             ch = std::max(ch, static_cast<int>(mm));
                         }
