@@ -98,16 +98,25 @@ TEST(Residues, RebuildCountsAcrossWordBoundaries) {
 
 TEST(Threads, TheSameDistributionOnOneThreadAndOnSeveralWithOrWithoutAvx2) {
     for (const Integer n : {5040, 27720, 221760}) {
-        const auto avec = [&](unsigned fils, bool portable, std::size_t memoire = 0) {
+        const auto avec = [&](unsigned fils, bool portable) {
             Reglages r;
-            r.fils = fils, r.noyau_portable = portable, r.memoire = memoire;
+            r.fils = fils, r.noyau_portable = portable;
             return en_decimal(compter(probleme(n, n), r).par_termes);
         };
         const std::vector<std::string> un = avec(1, false);
         for (const unsigned fils : {2u, 4u, 8u}) EXPECT_EQ(avec(fils, false), un) << n << ", " << fils << " threads";
         EXPECT_EQ(avec(2, true), un) << n << " without AVX2";
-        // A budget too small for any table by number of terms.
-        EXPECT_EQ(avec(2, false, std::size_t{1} << 20), un) << n << " in 1 MiB";
+    }
+}
+
+// A budget too small for any table by number of terms: the counts at values
+// of the number of terms, on one thread.
+TEST(Memory, ABudgetThatNoTableFitsGivesTheSameCounts) {
+    for (const Integer n : {27720, 221760}) {
+        Reglages r;
+        const std::vector<std::string> attendu = en_decimal(compter(probleme(n, n), r).par_termes);
+        r.memoire = std::size_t{1} << 20;
+        EXPECT_EQ(en_decimal(compter(probleme(n, n), r).par_termes), attendu) << n << " in 1 MiB";
     }
 }
 
