@@ -366,6 +366,10 @@ bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, st
     return true;
 }
 
+double bits_au_plus(std::size_t elements, double C) {
+    return std::min(static_cast<double>(elements), 3.14159265358979 * std::sqrt(C / 3) / std::log(2.0));
+}
+
 Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T) {
     Cible c;
     c.ne = static_cast<std::size_t>(std::upper_bound(d, d + n, T) - d);
@@ -479,10 +483,7 @@ bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n
     if (c.C >= (std::int64_t{1} << 40)) return false;
     const std::vector<Fenetre> f = fenetres(d, c.ne, c.C);
     const double travail = mises_a_jour(f);
-    // No more subsets than of the elements up to C, nor than partitions of C
-    // into distinct parts.
-    const double bits =
-        std::min(static_cast<double>(c.ne), 3.14159265358979 * std::sqrt(static_cast<double>(c.C) / 3) / std::log(2.0));
+    const double bits = bits_au_plus(c.ne, static_cast<double>(c.C));
     const bool avx2 = avx2_present() && !tache.reglages.noyau_portable;
     std::vector<Compte> comptes;
     const bool ok = compter_par_passes(

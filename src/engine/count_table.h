@@ -130,6 +130,11 @@ struct Cible {
 };
 Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T);
 
+/// An upper bound of the bits of a count of subsets of `elements` elements
+/// with sum C: no more than 2^elements, nor than the partitions of C into
+/// distinct parts (fewer than exp(pi sqrt(C / 3))).
+double bits_au_plus(std::size_t elements, double C);
+
 /// The rows element k of a table over the sums alone updates, counting the
 /// sum C: from the least row that the elements after it can still lift to
 /// C, to the most the elements up to it make.

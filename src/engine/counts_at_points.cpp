@@ -102,13 +102,6 @@ std::vector<std::uint32_t> interpoler(std::vector<std::uint32_t> v, std::uint32_
     return c;
 }
 
-std::uint32_t puissance(std::uint64_t x, std::size_t e, std::uint32_t q) {
-    std::uint64_t r = 1;
-    for (x %= q; e != 0; e >>= 1, x = x * x % q)
-        if (e & 1) r = r * x % q;
-    return static_cast<std::uint32_t>(r);
-}
-
 }  // namespace
 
 Besoin besoin_par_points(const std::int64_t* d, std::size_t n, std::int64_t T) {
@@ -133,9 +126,7 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
     if (c.C >= (std::int64_t{1} << 40)) return false;
     const std::size_t J = m.haut - m.bas + 1;
     const std::vector<Fenetre> f = fenetres(d, c.ne, c.C);
-    const double bits =
-        std::min(static_cast<double>(c.ne), 3.14159265358979 * std::sqrt(static_cast<double>(c.C) / 3) / std::log(2.0));
-    const std::size_t P = premiers_necessaires(bits);
+    const std::size_t P = premiers_necessaires(bits_au_plus(c.ne, static_cast<double>(c.C)));
     const std::vector<Residu>& tous = premiers_modulaires();
     if (tous.size() < P || J >= tous[P - 1]) return false;
     const std::vector<Residu> q(tous.begin(), tous.begin() + static_cast<std::ptrdiff_t>(P));

@@ -67,14 +67,12 @@ bool compter_par_groupes(const Tache& t, const Decoupage& d, std::vector<Compte>
 constexpr double unites_par_seconde = 1.5e9;
 constexpr double delai_raisonnable = 600;
 
-// An upper bound of the bits of any count of solutions: there are no more
-// than the subsets of the elements up to the target, nor than the partitions
-// of the target into distinct parts (fewer than exp(pi sqrt(T / 3))).
+// An upper bound of the bits of any count of solutions, from the elements
+// up to the target.
 double bits_au_plus(const Tache& t) {
     const std::size_t utiles = static_cast<std::size_t>(
         std::upper_bound(t.element.begin() + 1, t.element.end(), t.cible) - (t.element.begin() + 1));
-    const double partitions = 3.14159265358979 * std::sqrt(static_cast<double>(t.cible) / 3) / std::log(2.0);
-    return std::min(static_cast<double>(utiles), partitions);
+    return ::bits_au_plus(utiles, static_cast<double>(t.cible));
 }
 
 /// The seconds of a count of `travail` units a pass.
@@ -128,10 +126,10 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     }
     // Counting at values of y sweeps every sum: not for a few elements
     // whose 2^n subsets the listing walks sooner.
-    if (t.reglages.par_points &&
-        (n >= 60 || besoin_par_points(&t.element[1], n, t.cible).travail < std::ldexp(16.0, static_cast<int>(n)))) {
+    if (t.reglages.par_points) {
         const Besoin b = besoin_par_points(&t.element[1], n, t.cible);
-        if (retenir(b.octets, b.travail)) methodes.push_back({b.travail, -2});
+        if ((n >= 60 || b.travail < std::ldexp(16.0, static_cast<int>(n))) && retenir(b.octets, b.travail))
+            methodes.push_back({b.travail, -2});
     }
     // Planning a split sorts the divisors of N / p^e, for each p: not worth
     // it when the table alone costs less than that.

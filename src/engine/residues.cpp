@@ -22,12 +22,14 @@ Compte& multiplier(Compte& x, std::uint64_t facteur) {
 
 }  // namespace
 
-std::uint32_t inverse(std::uint32_t a, std::uint32_t q) {
-    std::uint32_t r = 1, b = a % q;
-    for (std::uint32_t e = q - 2; e != 0; e >>= 1, b = b * b % q)
-        if (e & 1) r = r * b % q;
-    return r;
+std::uint32_t puissance(std::uint64_t x, std::uint64_t e, std::uint32_t q) {
+    std::uint64_t r = 1;
+    for (x %= q; e != 0; e >>= 1, x = x * x % q)
+        if (e & 1) r = r * x % q;
+    return static_cast<std::uint32_t>(r);
 }
+
+std::uint32_t inverse(std::uint32_t a, std::uint32_t q) { return puissance(a, q - 2, q); }
 
 const std::vector<Residu>& premiers_modulaires() {
     // Built once, by the first caller, and never changed afterwards: counts

@@ -15,6 +15,9 @@
 /// A residue, or a prime modulus, below 2^15.
 using Residu = std::uint16_t;
 
+/// x^e modulo q < 2^16.
+std::uint32_t puissance(std::uint64_t x, std::uint64_t e, std::uint32_t q);
+
 /// a^-1 modulo the prime q < 2^16, a not a multiple of q.
 std::uint32_t inverse(std::uint32_t a, std::uint32_t q);
 
