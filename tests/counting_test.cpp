@@ -1,10 +1,12 @@
 // Counting without listing: the table and the split along each prime factor
 // against the brute force on every N up to 3000; counts rebuilt from their
-// residues across word boundaries; the same counts on one thread and on
-// several, and two counts at once; counts known from another program; and
-// the whole program under a memory limit or facing a count that cannot end.
+// residues and added across word boundaries; the tables' estimates, and the
+// memory budget; the same counts on one thread and on several, and two
+// counts at once; counts known from another program; and the whole program
+// under a memory limit or facing a count that cannot end.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -94,6 +96,54 @@ TEST(Residues, RebuildCountsAcrossWordBoundaries) {
         }
         EXPECT_EQ(reconstruire(r.data(), 1, q).mots, mots);
     }
+}
+
+TEST(Residues, AddAcrossWordBoundaries) {
+    const std::uint64_t max = ~std::uint64_t{0};
+    for (const auto& [mots, plus, somme] : std::vector<std::tuple<std::vector<std::uint64_t>, std::uint64_t, std::string>>{
+             {{max}, 1, "18446744073709551616"},
+             {{0, 1}, 5, "18446744073709551621"},
+             {{max, max}, 1, "340282366920938463463374607431768211456"},
+             {{max, 0, 1}, 1, "340282366920938463481821351505477763072"},
+             {{7, max, 3}, max, "1361129467683753853853498429727072845830"}}) {
+        Compte a{mots}, b{mots};
+        a += plus, b += Compte{{plus}};
+        EXPECT_EQ(a.decimal(), somme);
+        EXPECT_EQ(b.decimal(), somme);
+    }
+}
+
+// What a table will take, estimated before building it: its cells within a
+// few per cent, its work close, or above when only one row is needed (the
+// rows no subset leads from to that row are skipped).
+TEST(Estimates, OfATableAgainstTheTableItself) {
+    std::vector<Integer> nombres = {5040, 27720, 720720};
+    for (Integer n = 2; n <= 3000; ++n) nombres.push_back(n);
+    for (const Integer n : nombres) {
+        const std::vector<Integer> d = propres(n);
+        const Cible c = cible(d.data(), d.size(), n);
+        if (c.total < n) continue;
+        for (const bool seule : {false, true}) {
+            const TableDeComptes t(d.data(), c.ne, c.C, seule ? c.C : 0, seule, Reglages{});
+            if (t.mises_a_jour() < 1000) continue;
+            const Estimation e = estimer_table(d.data(), c.ne, c.C, seule ? c.C : 0);
+            EXPECT_NEAR(e.cellules / static_cast<double>(t.cellules()), 1, 0.05) << n;
+            const double travail = e.mises_a_jour / t.mises_a_jour();
+            EXPECT_TRUE(seule ? travail >= 1 : travail > 0.75 && travail < 1.6) << n << ": " << travail;
+        }
+    }
+}
+
+TEST(Estimates, TheBudgetFollowsTheMemoryTheMachineHasLeft) {
+    const auto disponible = [] {
+        std::ifstream f("/proc/meminfo");
+        std::string cle;
+        double ko = 0;
+        while (f >> cle >> ko && cle != "MemAvailable:") f.ignore(256, '\n');
+        return ko * 1024;
+    };
+    const double avant = disponible(), budget = static_cast<double>(memoire_disponible()), apres = disponible();
+    EXPECT_TRUE(budget > 0.5 * std::min(avant, apres) && budget <= std::max(avant, apres)) << budget << " of " << avant;
 }
 
 TEST(Threads, TheSameDistributionOnOneThreadAndOnSeveralWithOrWithoutAvx2) {

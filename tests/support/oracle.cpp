@@ -213,11 +213,12 @@ std::string calculer(Integer n, Integer cible, bool choisie, bool lister, std::f
 std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool lister) {
     const std::string attendu = calculer(n, cible, choisie, lister, parcours);
     // The engine's own choices, then each method alone: the table, the split
-    // along a prime factor, remembered remainders, the listing with and
-    // without its table of sums; last the listing without AVX.
-    const auto seul = [](bool table, bool structure, bool restes, bool sommes) {
+    // along a prime factor, remembered remainders, the counts at values of
+    // the number of terms, the listing with and without its table of sums;
+    // last the listing without AVX.
+    const auto seul = [](bool table, bool structure, bool restes, bool sommes, bool points = false) {
         Reglages r;
-        r.par_table = table, r.par_structure = structure, r.par_restes = restes;
+        r.par_table = table, r.par_structure = structure, r.par_restes = restes, r.par_points = points;
         if (!sommes) r.octets_sommes_max = 0;
         return r;
     };
@@ -227,6 +228,7 @@ std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool liste
                                  seul(true, false, false, false),
                                  seul(false, true, false, false),
                                  seul(false, false, true, true),
+                                 seul(false, false, false, true, true),
                                  seul(false, false, false, true),
                                  seul(false, false, false, false),
                                  portable};
