@@ -56,7 +56,8 @@ TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
             const Sommes brute = sommes_de({t.element.begin() + 1, t.element.end()}, cible, false);
             std::vector<std::string> attendu;
             for (const std::uint64_t x : brute.par_termes) attendu.push_back(std::to_string(x));
-            // The table over the sums alone, the table, then the split along each prime factor of N.
+            // The table over the sums alone, the table, then the split along
+            // each prime factor of N, by number of terms and at values.
             Compte total;
             ASSERT_TRUE(compter_total_seul(t, &t.element[1], t.n, cible, total));
             ASSERT_EQ(total.decimal(), std::to_string(brute.total())) << "sums alone";
@@ -77,6 +78,9 @@ TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
                 c.clear();
                 ASSERT_TRUE(compter_par_structure(t, f, cible, t.n, c));
                 ASSERT_EQ(en_decimal(c), attendu) << "split by " << t.premier[static_cast<std::size_t>(f)];
+                c.clear();
+                ASSERT_TRUE(compter_par_structure_aux_points(tm, f, cible, tm.n, c));
+                ASSERT_EQ(en_decimal(c), attendu) << "split at values by " << t.premier[static_cast<std::size_t>(f)];
             }
         }
     }

@@ -25,16 +25,6 @@
 #include "engine/passes.h"
 #include "engine/residues.h"
 
-namespace {
-
-/// How much costlier a cell of this table is than one of the table by
-/// number of terms: a product modulo q and its reduction against an addition.
-constexpr double cout_cellule = 3;
-
-/// The numbers of terms a subset of the ne elements with sum C can have.
-struct Termes {
-    std::size_t bas = 1, haut = 0;  // none when bas > haut
-};
 
 Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C) {
     Termes t;
@@ -48,6 +38,8 @@ Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C) {
     t.haut = k;
     return t;
 }
+
+namespace {
 
 /// Row s gets y times row s - x, cells [0, nb) of dst against src = dst - x
 /// L, portably; w[c % L] is the y of cell c.
@@ -111,28 +103,19 @@ Besoin besoin_par_points(const std::int64_t* d, std::size_t n, std::int64_t T) {
         return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     const Termes m = termes(d, c.ne, c.C);
     const double J = m.bas > m.haut ? 0 : static_cast<double>(m.haut - m.bas + 1);
-    return {static_cast<double>(c.C + 17) * sizeof(Residu), J * cout_cellule * mises_a_jour(fenetres(d, c.ne, c.C))};
+    return {static_cast<double>(c.C + 17) * sizeof(Residu), J * cout_cellule_aux_points * mises_a_jour(fenetres(d, c.ne, c.C))};
 }
 
-bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T,
-                        std::vector<Compte>& par_termes) {
-    const Cible c = cible(d, n, T);
-    std::vector<Compte> resultat(n + 1);
-    const Termes m = termes(d, c.ne, c.C);
-    if (c.total < T || m.bas > m.haut) {
-        par_termes = std::move(resultat);  // nothing reaches T
-        return true;
-    }
-    if (c.C >= (std::int64_t{1} << 40)) return false;
+bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,
+                        double bits, Termes m, std::size_t octets_en_plus, const Lecture& lire,
+                        std::vector<Compte>& comptes) {
     const std::size_t J = m.haut - m.bas + 1;
-    const std::vector<Fenetre> f = fenetres(d, c.ne, c.C);
-    const std::size_t P = premiers_necessaires(bits_au_plus(c.ne, static_cast<double>(c.C)));
+    const std::size_t P = premiers_necessaires(bits);
     const std::vector<Residu>& tous = premiers_modulaires();
     if (tous.size() < P || J >= tous[P - 1]) return false;
     const std::vector<Residu> q(tous.begin(), tous.begin() + static_cast<std::ptrdiff_t>(P));
 
     // As many values side by side as memory allows, on as many threads.
-    const std::size_t lignes = static_cast<std::size_t>(c.C) + 1;
     constexpr std::size_t pile = std::size_t{8} << 20;
     const double memoire = static_cast<double>(tache.memoire_disponible());
     unsigned fils = std::max(1u, tache.fils());
@@ -142,7 +125,8 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
     while (L > 1 && lignes * L * sizeof(Residu) > (std::size_t{1} << 20)) L /= 2;
     const auto octets = [&](std::size_t l) { return (lignes * l + 16) * sizeof(Residu); };
     const auto tient = [&] {
-        return static_cast<double>(fils) * static_cast<double>(octets(L) + pile) <= memoire + pile;
+        return static_cast<double>(fils) * static_cast<double>(octets(L) + octets_en_plus * L + pile) <=
+               memoire + pile;
     };
     while (!tient() && L > 1) L /= 2;
     while (!tient() && fils > 1) --fils;
@@ -153,7 +137,7 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
     const double travail = mises_a_jour(f) * static_cast<double>(L);
     const double tout = std::max(1.0, travail * static_cast<double>(P * groupes));
     const bool bref = tout < 1e7 || (tache.reglages.fils == 1 && !tache.rappels.progres);
-    std::vector<std::uint32_t> valeurs(P * J, 0);
+    std::vector<std::uint32_t> valeurs(P * groupes * L, 0);
     std::atomic<std::uint64_t> fait{0};
     const auto passe = [&](std::size_t k, void* tampon) {
         const std::size_t ip = k / groupes, g = k % groupes;
@@ -165,7 +149,7 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
             yp[l] = static_cast<Residu>((static_cast<std::uint32_t>(y[l]) << 16) / qk);
         }
         std::fill(tab, tab + L, Residu{1});  // the empty subset, at every y
-        for (std::size_t e = 0; e < c.ne; ++e) {
+        for (std::size_t e = 0; e < f.size(); ++e) {
             const std::int64_t x = d[e];
             const std::size_t xL = static_cast<std::size_t>(x) * L;
             for (std::int64_t s = f[e].haut; s >= f[e].bas;) {
@@ -180,8 +164,7 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
                            std::memory_order_relaxed);
             if (tache.arret.load(std::memory_order_relaxed)) throw PasseArretee{};
         }
-        for (std::size_t l = 0; l < L && g * L + l < J; ++l)
-            valeurs[ip * J + g * L + l] = tab[static_cast<std::size_t>(c.C) * L + l];
+        lire(tab, L, y, qk, valeurs.data() + k * L);
     };
     const std::function<bool()> montrer = [&] {
         return tache.suivre(std::min(1.0, static_cast<double>(fait.load(std::memory_order_relaxed)) / tout));
@@ -199,17 +182,41 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
     // coefficients are the counts of bas, bas + 1, .. terms.
     std::vector<Residu> residus(P * J);
     for (std::size_t ip = 0; ip < P; ++ip) {
-        std::vector<std::uint32_t> v(valeurs.begin() + static_cast<std::ptrdiff_t>(ip * J),
-                                     valeurs.begin() + static_cast<std::ptrdiff_t>((ip + 1) * J));
+        std::vector<std::uint32_t> v(valeurs.begin() + static_cast<std::ptrdiff_t>(ip * groupes * L),
+                                     valeurs.begin() + static_cast<std::ptrdiff_t>(ip * groupes * L + J));
         for (std::size_t j = 0; j < J; ++j)
             v[j] = static_cast<std::uint32_t>(static_cast<std::uint64_t>(v[j]) *
                                               inverse(puissance(j + 1, m.bas, q[ip]), q[ip]) % q[ip]);
         const std::vector<std::uint32_t> coef = interpoler(std::move(v), q[ip]);
         for (std::size_t j = 0; j < J; ++j) residus[ip * J + j] = static_cast<Residu>(coef[j]);
     }
-    for (std::size_t j = 0; j < J; ++j) {
+    comptes.clear();
+    for (std::size_t j = 0; j < J; ++j) comptes.push_back(reconstruire(residus.data() + j, J, q));
+    return true;
+}
+
+bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T,
+                        std::vector<Compte>& par_termes) {
+    const Cible c = cible(d, n, T);
+    std::vector<Compte> resultat(n + 1);
+    const Termes m = termes(d, c.ne, c.C);
+    if (c.total < T || m.bas > m.haut) {
+        par_termes = std::move(resultat);  // nothing reaches T
+        return true;
+    }
+    if (c.C >= (std::int64_t{1} << 40)) return false;
+    std::vector<Compte> comptes;
+    const std::size_t C = static_cast<std::size_t>(c.C);
+    if (!compter_aux_points(
+            tache, d, fenetres(d, c.ne, c.C), C + 1, bits_au_plus(c.ne, static_cast<double>(c.C)), m, 0,
+            [C](const Residu* tab, std::size_t L, const Residu*, Residu, std::uint32_t* valeurs) {
+                std::copy(tab + C * L, tab + (C + 1) * L, valeurs);
+            },
+            comptes))
+        return false;
+    for (std::size_t j = 0; j < comptes.size(); ++j) {
         const std::size_t nombre = m.bas + j;
-        resultat[c.complement ? c.ne - nombre : nombre] = reconstruire(residus.data() + j, J, q);
+        resultat[c.complement ? c.ne - nombre : nombre] = std::move(comptes[j]);
     }
     par_termes = std::move(resultat);
     return true;

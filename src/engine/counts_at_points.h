@@ -15,11 +15,41 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/count_table.h"
 #include "engine/exact_count.h"
 #include "engine/task.h"
+
+/// How much costlier a cell of a table at values of y is than one of the
+/// table by number of terms: a product modulo q and its reduction against
+/// an addition.
+constexpr double cout_cellule_aux_points = 3;
+
+/// The numbers of terms a subset of the ne elements d with sum C can have:
+/// from the fewest largest that reach C to the most smallest that fit in C.
+struct Termes {
+    std::size_t bas = 1, haut = 0;  ///< none when bas > haut
+};
+Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C);
+
+/// Reads the value of a count at each of the L values y[0..L) of a table
+/// swept modulo q (row s at tab[s L .. s L + L)), to valeurs[0..L).
+using Lecture = std::function<void(const Residu* tab, std::size_t L, const Residu* y, Residu q,
+                                   std::uint32_t* valeurs)>;
+
+/// The sweeps of a count at values of y and the counts they give back: for
+/// each prime needed for counts below 2^bits and each group of L of the
+/// values 1, 2, .., J (J the numbers of terms in m), a table of `lignes`
+/// rows where element d[k] adds y times row s - d[k] to each row s of its
+/// window f[k], from the top down; `lire` turns it into the count's values.
+/// comptes[j] is then the count of m.bas + j terms. Each thread takes
+/// octets_en_plus bytes a value besides its table. False when not even one
+/// value at a time fits in memory or the search was asked to stop.
+bool compter_aux_points(const Tache& t, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,
+                        double bits, Termes m, std::size_t octets_en_plus, const Lecture& lire,
+                        std::vector<Compte>& comptes);
 
 /// The least memory (one value of y at a time, one thread) and the work of
 /// compter_par_points, in the units of besoin_sous_ensembles.

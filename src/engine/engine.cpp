@@ -92,8 +92,9 @@ bool sommer(Resultat& r) {
 }
 
 // Counting without listing: the table over all the elements at once (over
-// the sums alone, when only the total is asked) or the split by one of N's
-// prime factors, whichever needs the least work and fits in memory; else
+// the sums alone, when only the total is asked, or at values of the number
+// of terms) or the split by one of N's prime factors (by number of terms or
+// at values), whichever needs the least work and fits in memory; else
 // group by group; else by remembered remainders. Leaves r.total and, but
 // from the table over the sums alone, r.par_termes; false when none can
 // serve or the search was stopped. `ecartee`: the least work of a method
@@ -107,6 +108,7 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         // 0: the table over all the elements; -1: over the sums alone; -2:
         // at values of the number of terms; else the split by premier[facteur]
         int facteur;
+        bool aux_points = false;  // the split at values of the number of terms
     };
     std::vector<Methode> methodes;
     double table = std::numeric_limits<double>::infinity();
@@ -142,6 +144,10 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
             const CoutStructure c = cout_structure(t, f, t.cible);
             if (retenir(c.octets, c.travail) && c.travail < std::numeric_limits<double>::infinity())
                 methodes.push_back({c.travail, f});
+            if (!t.reglages.par_points || c.travail == std::numeric_limits<double>::infinity()) continue;
+            const CoutStructure v = cout_structure_aux_points(t, f, t.cible);
+            if (retenir(v.octets, v.travail) && v.travail < std::numeric_limits<double>::infinity())
+                methodes.push_back({v.travail, f, true});
         }
     std::stable_sort(methodes.begin(), methodes.end(),
                      [](const Methode& x, const Methode& y) { return x.travail < y.travail; });
@@ -165,6 +171,7 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         }
         if (essayer([&] {
                 if (m.facteur == -2) return compter_par_points(t, &t.element[1], n, t.cible, par_termes);
+                if (m.aux_points) return compter_par_structure_aux_points(t, m.facteur, t.cible, n, par_termes);
                 return m.facteur == 0 ? compter_sous_ensembles(t, &t.element[1], n, t.cible, par_termes)
                                       : compter_par_structure(t, m.facteur, t.cible, n, par_termes);
             }))

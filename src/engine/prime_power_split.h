@@ -40,3 +40,10 @@ CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T);
 /// t.premier[facteur]. False, par_termes untouched, when memory cannot be
 /// had or the search was asked to stop.
 bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n, std::vector<Compte>& par_termes);
+
+/// The same split with one cell a sum, at values of the number of terms
+/// (see counts_at_points.h): some ten times the work of the split by number
+/// of terms for a few bytes a sum.
+CoutStructure cout_structure_aux_points(const Tache& t, int facteur, std::int64_t T);
+bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,
+                                      std::vector<Compte>& par_termes);
