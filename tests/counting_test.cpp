@@ -219,8 +219,8 @@ TEST(Limits, AMemoryLimitGivesTheCountOrOneLineAndStatus1) {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "AddressSanitizer's shadow memory needs more address space than any such limit";
 #endif
-    // 720720 counted within 50 MB of address space (a tenth of what its
-    // fastest table needs); 153,600 divisors listed within 8 MB cannot be.
+    // 720720 counted within 50 MB of address space; 153,600 divisors
+    // listed within 8 MB cannot be.
     const Execution e = lancer_limite("720720 0 0 0\n", 50000);
     verifier_fin_normale(e);
     EXPECT_NE(e.sortie.find(bilan("218070824142095497248809692911681589615265054251943034326654589941", "720720")),

@@ -1,5 +1,7 @@
-// Counting subsets by number of terms with one cell a sum, for when the
-// table by sum and number of terms does not fit in memory.
+// Counting subsets by number of terms with one cell a sum: over all the
+// elements, for when the table by sum and number of terms does not fit in
+// memory; and the sweeps it shares with the split along a prime power at
+// values of y (prime_power_split.h).
 //
 // The subsets of the elements d with sum T, counted by number of terms m,
 // are the coefficients of y^m in the coefficient of z^T of the product of
@@ -9,8 +11,10 @@
 // terms keeps one a possible number of terms. Computed at as many values of
 // y as there are possible numbers of terms, it gives the counts back by
 // interpolation; the values of y go side by side in the cells of a row, as
-// many as memory allows. The work is some ten times the table's, and the
-// memory a few bytes a sum.
+// many as memory allows. Over all the elements, the work is some ten times
+// the table's, and the memory a few bytes a sum. Over the divisors of
+// N / p^e alone, the table of a value stays in the caches, and the split at
+// values takes less time than the split by number of terms.
 #pragma once
 
 #include <cstddef>

@@ -173,7 +173,8 @@ std::vector<Somme> sommes_faites(const Plan& plan, const TableDeComptes& table) 
 }
 
 /// The sums of `faites` in [bas, haut]: a range of indices.
-std::pair<std::size_t, std::size_t> entre(const std::vector<Somme>& faites, Somme bas, Somme haut) {
+template <class S>
+std::pair<std::size_t, std::size_t> entre(const std::vector<S>& faites, Somme bas, Somme haut) {
     const auto debut = std::lower_bound(faites.begin(), faites.end(), bas);
     const auto fin = std::upper_bound(debut, faites.end(), haut);
     return {static_cast<std::size_t>(debut - faites.begin()), static_cast<std::size_t>(fin - faites.begin())};
@@ -256,8 +257,8 @@ private:
 /// An upper bound of the counts of the subsets with sum T: the levels with
 /// the bound of each sum s of the divisors of a, every number of terms
 /// together, borne_c(s); `faites` the sums whose bound is not 0.
-template <class Borne>
-long double borne_des_niveaux(const Plan& plan, const std::vector<Somme>& faites, const Borne& borne_c) {
+template <class S, class Borne>
+long double borne_des_niveaux(const Plan& plan, const std::vector<S>& faites, const Borne& borne_c) {
     const Somme p = plan.p;
     std::vector<long double> W = {1};
     for (std::size_t i = 0; i < static_cast<std::size_t>(plan.e); ++i) {
@@ -540,7 +541,7 @@ CoutStructure cout_structure_aux_points(const Tache& t, int facteur, std::int64_
     const Niveaux n = niveaux_aux_points(plan);
     const double lignes = static_cast<double>(H) + 1;
     return {J * (cout_cellule_en_cache * mises_a_jour(fenetres_des_diviseurs(plan, H)) + n.paires),
-            lignes * (sizeof(double) + sizeof(Somme)) + (lignes + 16) * sizeof(Residu) +
+            lignes * (sizeof(double) + sizeof(std::int64_t)) + (lignes + 16) * sizeof(Residu) +
                 n.largeur * 2 * sizeof(std::uint32_t)};
 }
 
@@ -561,7 +562,7 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
 
         // The sums the divisors of a make, and a bound of the counts of each
         // (at most 2^1000: a double holds it).
-        std::vector<Somme> faites;
+        std::vector<std::int64_t> faites;
         long double borne = 0;
         {
             std::vector<double> bornes(static_cast<std::size_t>(H) + 1, 0);
@@ -569,8 +570,10 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
             for (std::size_t k = 0; k < f.size(); ++k)
                 for (std::int64_t s = f[k].haut; s >= f[k].bas; --s)
                     bornes[static_cast<std::size_t>(s)] += bornes[static_cast<std::size_t>(s - f[k].bas)];
+            faites.reserve(static_cast<std::size_t>(
+                std::count_if(bornes.begin(), bornes.end(), [](double b) { return b > 0; })));
             for (std::size_t s = 0; s < bornes.size(); ++s)
-                if (bornes[s] > 0) faites.push_back(static_cast<Somme>(s));
+                if (bornes[s] > 0) faites.push_back(static_cast<std::int64_t>(s));
             borne = borne_des_niveaux(plan, faites, [&](Somme s) -> long double {
                 return s < 0 || s > H ? 0 : static_cast<long double>(bornes[static_cast<std::size_t>(s)]) * (1 + 0x1p-40L);
             });

@@ -42,8 +42,8 @@ CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T);
 bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n, std::vector<Compte>& par_termes);
 
 /// The same split with one cell a sum, at values of the number of terms
-/// (see counts_at_points.h): some ten times the work of the split by number
-/// of terms for a few bytes a sum.
+/// (see counts_at_points.h): more cell updates than the split by number of
+/// terms, but in a table of a few bytes a sum that stays in the caches.
 CoutStructure cout_structure_aux_points(const Tache& t, int facteur, std::int64_t T);
 bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,
                                       std::vector<Compte>& par_termes);
