@@ -25,7 +25,6 @@
 #include "engine/passes.h"
 #include "engine/residues.h"
 
-
 Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C) {
     Termes t;
     Somme s = 0;
@@ -103,7 +102,8 @@ Besoin besoin_par_points(const std::int64_t* d, std::size_t n, std::int64_t T) {
         return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     const Termes m = termes(d, c.ne, c.C);
     const double J = m.bas > m.haut ? 0 : static_cast<double>(m.haut - m.bas + 1);
-    return {static_cast<double>(c.C + 17) * sizeof(Residu), J * cout_cellule_aux_points * mises_a_jour(fenetres(d, c.ne, c.C))};
+    return {static_cast<double>(c.C + 17) * sizeof(Residu),
+            J * cout_cellule_aux_points * mises_a_jour(fenetres(d, c.ne, c.C))};
 }
 
 bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,
@@ -125,8 +125,7 @@ bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::ve
     while (L > 1 && lignes * L * sizeof(Residu) > (std::size_t{1} << 20)) L /= 2;
     const auto octets = [&](std::size_t l) { return (lignes * l + 16) * sizeof(Residu); };
     const auto tient = [&] {
-        return static_cast<double>(fils) * static_cast<double>(octets(L) + octets_en_plus * L + pile) <=
-               memoire + pile;
+        return static_cast<double>(fils) * static_cast<double>(octets(L) + octets_en_plus * L + pile) <= memoire + pile;
     };
     while (!tient() && L > 1) L /= 2;
     while (!tient() && fils > 1) --fils;

@@ -40,8 +40,8 @@ Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C);
 
 /// Reads the value of a count at each of the L values y[0..L) of a table
 /// swept modulo q (row s at tab[s L .. s L + L)), to valeurs[0..L).
-using Lecture = std::function<void(const Residu* tab, std::size_t L, const Residu* y, Residu q,
-                                   std::uint32_t* valeurs)>;
+using Lecture =
+    std::function<void(const Residu* tab, std::size_t L, const Residu* y, Residu q, std::uint32_t* valeurs)>;
 
 /// The sweeps of a count at values of y and the counts they give back: for
 /// each prime needed for counts below 2^bits and each group of L of the

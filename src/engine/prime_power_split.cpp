@@ -570,12 +570,13 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
             for (std::size_t k = 0; k < f.size(); ++k)
                 for (std::int64_t s = f[k].haut; s >= f[k].bas; --s)
                     bornes[static_cast<std::size_t>(s)] += bornes[static_cast<std::size_t>(s - f[k].bas)];
-            faites.reserve(static_cast<std::size_t>(
-                std::count_if(bornes.begin(), bornes.end(), [](double b) { return b > 0; })));
+            faites.reserve(
+                static_cast<std::size_t>(std::count_if(bornes.begin(), bornes.end(), [](double b) { return b > 0; })));
             for (std::size_t s = 0; s < bornes.size(); ++s)
                 if (bornes[s] > 0) faites.push_back(static_cast<std::int64_t>(s));
             borne = borne_des_niveaux(plan, faites, [&](Somme s) -> long double {
-                return s < 0 || s > H ? 0 : static_cast<long double>(bornes[static_cast<std::size_t>(s)]) * (1 + 0x1p-40L);
+                return s < 0 || s > H ? 0
+                                      : static_cast<long double>(bornes[static_cast<std::size_t>(s)]) * (1 + 0x1p-40L);
             });
         }
         if (borne < 1) {
