@@ -173,8 +173,7 @@ std::vector<Somme> sommes_faites(const Plan& plan, const TableDeComptes& table) 
 }
 
 /// The sums of `faites` in [bas, haut]: a range of indices.
-template <class S>
-std::pair<std::size_t, std::size_t> entre(const std::vector<S>& faites, Somme bas, Somme haut) {
+std::pair<std::size_t, std::size_t> entre(const std::vector<Somme>& faites, Somme bas, Somme haut) {
     const auto debut = std::lower_bound(faites.begin(), faites.end(), bas);
     const auto fin = std::upper_bound(debut, faites.end(), haut);
     return {static_cast<std::size_t>(debut - faites.begin()), static_cast<std::size_t>(fin - faites.begin())};
@@ -256,9 +255,10 @@ private:
 
 /// An upper bound of the counts of the subsets with sum T: the levels with
 /// the bound of each sum s of the divisors of a, every number of terms
-/// together, borne_c(s); `faites` the sums whose bound is not 0.
-template <class S, class Borne>
-long double borne_des_niveaux(const Plan& plan, const std::vector<S>& faites, const Borne& borne_c) {
+/// together, borne_c(s); sommes(bas, haut, f) calls f(s) for each sum s in
+/// [bas, haut] whose bound is not 0.
+template <class Sommes, class Borne>
+long double borne_des_niveaux(const Plan& plan, const Sommes& sommes, const Borne& borne_c) {
     const Somme p = plan.p;
     std::vector<long double> W = {1};
     for (std::size_t i = 0; i < static_cast<std::size_t>(plan.e); ++i) {
@@ -266,9 +266,8 @@ long double borne_des_niveaux(const Plan& plan, const std::vector<S>& faites, co
         std::vector<long double> suivant(static_cast<std::size_t>(r2.haut - r2.bas + 1), 0);
         for (Somme x = r2.bas; x <= r2.haut; ++x) {
             long double somme = 0;
-            const auto [debut, fin] = entre(faites, r.bas - p * x, r.haut - p * x);
-            for (std::size_t y = debut; y < fin; ++y)
-                somme += W[static_cast<std::size_t>(p * x + faites[y] - r.bas)] * borne_c(faites[y]);
+            sommes(r.bas - p * x, r.haut - p * x,
+                   [&](Somme s) { somme += W[static_cast<std::size_t>(p * x + s - r.bas)] * borne_c(s); });
             suivant[static_cast<std::size_t>(x - r2.bas)] = somme * (1 + 0x1p-40L);
         }
         W = std::move(suivant);
@@ -351,7 +350,11 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
         // A bound of the counts: the same levels with the table's bounds of
         // every number of terms together.
         const Intervalle haut = plan.R.back();
-        const long double borne = borne_des_niveaux(plan, faites, [&](Somme s) -> long double {
+        const auto parmi_faites = [&](Somme bas, Somme haut, const auto& f) {
+            const auto [debut, fin] = entre(faites, bas, haut);
+            for (std::size_t y = debut; y < fin; ++y) f(faites[y]);
+        };
+        const long double borne = borne_des_niveaux(plan, parmi_faites, [&](Somme s) -> long double {
             if (s < 0 || s > sigma) return 0;
             const Somme ligne = s > plan.H ? sigma - s : s;
             return ligne > table.derniere_ligne() ? 0 : table.bornes()[static_cast<std::size_t>(ligne)];
@@ -541,8 +544,8 @@ CoutStructure cout_structure_aux_points(const Tache& t, int facteur, std::int64_
     const Niveaux n = niveaux_aux_points(plan);
     const double lignes = static_cast<double>(H) + 1;
     return {J * (cout_cellule_en_cache * mises_a_jour(fenetres_des_diviseurs(plan, H)) + n.paires),
-            lignes * (sizeof(double) + sizeof(std::int64_t)) + (lignes + 16) * sizeof(Residu) +
-                n.largeur * 2 * sizeof(std::uint32_t)};
+            std::max(lignes * sizeof(double),
+                     (lignes + 16) * sizeof(Residu) + n.largeur * 2 * sizeof(std::uint32_t))};
 }
 
 bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,
@@ -562,7 +565,9 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
 
         // The sums the divisors of a make, and a bound of the counts of each
         // (at most 2^1000: a double holds it).
-        std::vector<std::int64_t> faites;
+        // A bound of the counts of each sum the divisors of a make (at most
+        // 2^1000: a double holds it), kept only while the bound of the whole
+        // is computed.
         long double borne = 0;
         {
             std::vector<double> bornes(static_cast<std::size_t>(H) + 1, 0);
@@ -570,10 +575,10 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
             for (std::size_t k = 0; k < f.size(); ++k)
                 for (std::int64_t s = f[k].haut; s >= f[k].bas; --s)
                     bornes[static_cast<std::size_t>(s)] += bornes[static_cast<std::size_t>(s - f[k].bas)];
-            faites.reserve(
-                static_cast<std::size_t>(std::count_if(bornes.begin(), bornes.end(), [](double b) { return b > 0; })));
-            for (std::size_t s = 0; s < bornes.size(); ++s)
-                if (bornes[s] > 0) faites.push_back(static_cast<std::int64_t>(s));
+            const auto faites = [&](Somme bas, Somme haut, const auto& g) {
+                for (Somme s = std::max<Somme>(bas, 0); s <= std::min<Somme>(haut, H); ++s)
+                    if (bornes[static_cast<std::size_t>(s)] > 0) g(s);
+            };
             borne = borne_des_niveaux(plan, faites, [&](Somme s) -> long double {
                 return s < 0 || s > H ? 0
                                       : static_cast<long double>(bornes[static_cast<std::size_t>(s)]) * (1 + 0x1p-40L);
@@ -600,10 +605,9 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
                 const auto monter = [&](std::size_t i, Somme x) {
                     const Intervalle r = plan.R[i];
                     std::fill(acc.begin(), acc.end(), 0);
-                    const auto [debut, fin] = entre(faites, r.bas - p * x, r.haut - p * x);
-                    for (std::size_t u = debut; u < fin; ++u) {
-                        const std::uint32_t* v = V.data() + static_cast<std::size_t>(p * x + faites[u] - r.bas) * L;
-                        const Residu* cs = c(faites[u]);
+                    for (Somme s = std::max<Somme>(0, r.bas - p * x); s <= std::min(H, r.haut - p * x); ++s) {
+                        const std::uint32_t* v = V.data() + static_cast<std::size_t>(p * x + s - r.bas) * L;
+                        const Residu* cs = c(s);
                         for (std::size_t l = 0; l < L; ++l) acc[l] += static_cast<std::uint64_t>(v[l]) * cs[l];
                     }
                     for (std::size_t l = 0; l < L; ++l) acc[l] = reduire(acc[l]);
