@@ -544,8 +544,7 @@ CoutStructure cout_structure_aux_points(const Tache& t, int facteur, std::int64_
     const Niveaux n = niveaux_aux_points(plan);
     const double lignes = static_cast<double>(H) + 1;
     return {J * (cout_cellule_en_cache * mises_a_jour(fenetres_des_diviseurs(plan, H)) + n.paires),
-            std::max(lignes * sizeof(double),
-                     (lignes + 16) * sizeof(Residu) + n.largeur * 2 * sizeof(std::uint32_t))};
+            std::max(lignes * sizeof(double), (lignes + 16) * sizeof(Residu) + n.largeur * 2 * sizeof(std::uint32_t))};
 }
 
 bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,
