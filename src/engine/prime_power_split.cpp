@@ -350,8 +350,8 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
         // A bound of the counts: the same levels with the table's bounds of
         // every number of terms together.
         const Intervalle haut = plan.R.back();
-        const auto parmi_faites = [&](Somme bas, Somme haut, const auto& f) {
-            const auto [debut, fin] = entre(faites, bas, haut);
+        const auto parmi_faites = [&](Somme de, Somme a, const auto& f) {
+            const auto [debut, fin] = entre(faites, de, a);
             for (std::size_t y = debut; y < fin; ++y) f(faites[y]);
         };
         const long double borne = borne_des_niveaux(plan, parmi_faites, [&](Somme s) -> long double {
@@ -562,8 +562,6 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
         const int e = plan.e;
         const std::vector<Fenetre> f = fenetres_des_diviseurs(plan, H);
 
-        // The sums the divisors of a make, and a bound of the counts of each
-        // (at most 2^1000: a double holds it).
         // A bound of the counts of each sum the divisors of a make (at most
         // 2^1000: a double holds it), kept only while the bound of the whole
         // is computed.
@@ -574,8 +572,8 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
             for (std::size_t k = 0; k < f.size(); ++k)
                 for (std::int64_t s = f[k].haut; s >= f[k].bas; --s)
                     bornes[static_cast<std::size_t>(s)] += bornes[static_cast<std::size_t>(s - f[k].bas)];
-            const auto faites = [&](Somme bas, Somme haut, const auto& g) {
-                for (Somme s = std::max<Somme>(bas, 0); s <= std::min<Somme>(haut, H); ++s)
+            const auto faites = [&](Somme de, Somme a, const auto& g) {
+                for (Somme s = std::max<Somme>(de, 0); s <= std::min<Somme>(a, H); ++s)
                     if (bornes[static_cast<std::size_t>(s)] > 0) g(s);
             };
             borne = borne_des_niveaux(plan, faites, [&](Somme s) -> long double {
