@@ -141,13 +141,13 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         plans += 32 * diviseurs / static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
     if (t.reglages.par_structure && t.N > 1 && table > plans)
         for (int f = 1; f <= t.nf; ++f) {
-            const CoutStructure c = cout_structure(t, f, t.cible);
-            if (retenir(c.octets, c.travail) && c.travail < std::numeric_limits<double>::infinity())
-                methodes.push_back({c.travail, f});
-            if (!t.reglages.par_points || c.travail == std::numeric_limits<double>::infinity()) continue;
-            const CoutStructure v = cout_structure_aux_points(t, f, t.cible);
-            if (retenir(v.octets, v.travail) && v.travail < std::numeric_limits<double>::infinity())
-                methodes.push_back({v.travail, f, true});
+            const CoutsStructure c = couts_structure(t, f, t.cible);
+            constexpr double jamais = std::numeric_limits<double>::infinity();
+            if (retenir(c.par_termes.octets, c.par_termes.travail) && c.par_termes.travail < jamais)
+                methodes.push_back({c.par_termes.travail, f});
+            if (t.reglages.par_points && retenir(c.aux_points.octets, c.aux_points.travail) &&
+                c.aux_points.travail < jamais)
+                methodes.push_back({c.aux_points.travail, f, true});
         }
     std::stable_sort(methodes.begin(), methodes.end(),
                      [](const Methode& x, const Methode& y) { return x.travail < y.travail; });

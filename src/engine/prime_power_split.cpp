@@ -315,21 +315,15 @@ struct Passe {
     }
 };
 
-}  // namespace
-
-CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T) {
-    Plan plan;
-    try {
-        if (!planifier(t, facteur, T, plan)) return {impossible, impossible};
-    } catch (const std::bad_alloc&) {
-        return {impossible, impossible};
-    }
-    if (plan.vide) return {0, 0};
+/// The work and memory of one pass of the split by number of terms.
+CoutStructure cout_par_termes(const Plan& plan) {
     const Estimation e = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.besoin);
     return {e.mises_a_jour + plan.paires * poids_produit,
             e.cellules * sizeof(Residu) + static_cast<double>(octets_niveaux(plan)) +
                 static_cast<double>(plan.H + 1) * (sizeof(TableDeComptes::Ligne) + sizeof(long double))};
 }
+
+}  // namespace
 
 bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n,
                            std::vector<Compte>& par_termes) {
@@ -530,21 +524,25 @@ struct Reduction {
 
 }  // namespace
 
-CoutStructure cout_structure_aux_points(const Tache& t, int facteur, std::int64_t T) {
+CoutsStructure couts_structure(const Tache& t, int facteur, std::int64_t T) {
     Plan plan;
     try {
-        if (!planifier(t, facteur, T, plan) || plan.da.size() > 1000) return {impossible, impossible};
+        if (!planifier(t, facteur, T, plan)) return {{impossible, impossible}, {impossible, impossible}};
     } catch (const std::bad_alloc&) {
-        return {impossible, impossible};
+        return {{impossible, impossible}, {impossible, impossible}};
     }
-    if (plan.vide) return {0, 0};
+    if (plan.vide) return {};
+    CoutsStructure c{cout_par_termes(plan), {impossible, impossible}};
+    if (plan.da.size() > 1000) return c;  // bounds of the sums past a double
     const Somme H = lignes_lues(plan);
     const Termes m = termes(&t.element[1], t.n, T);
     const double J = m.bas > m.haut ? 0 : static_cast<double>(m.haut - m.bas + 1);
     const Niveaux n = niveaux_aux_points(plan);
     const double lignes = static_cast<double>(H) + 1;
-    return {J * (cout_cellule_en_cache * mises_a_jour(fenetres_des_diviseurs(plan, H)) + n.paires),
-            std::max(lignes * sizeof(double), (lignes + 16) * sizeof(Residu) + n.largeur * 2 * sizeof(std::uint32_t))};
+    c.aux_points = {
+        J * (cout_cellule_en_cache * mises_a_jour(fenetres_des_diviseurs(plan, H)) + n.paires),
+        std::max(lignes * sizeof(double), (lignes + 16) * sizeof(Residu) + n.largeur * 2 * sizeof(std::uint32_t))};
+    return c;
 }
 
 bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,

@@ -26,14 +26,18 @@
 #include "engine/exact_count.h"
 #include "engine/count_table.h"
 
-/// The work and memory of the split by the prime factor t.premier[facteur]
-/// (1..nf), estimated without building anything; travail is +inf when the
-/// split cannot serve.
+/// The work and memory of a split, estimated without building anything;
+/// travail is +inf when the split cannot serve.
 struct CoutStructure {
     double travail = 0;  ///< table cell updates and products of one pass
     double octets = 0;   ///< memory of one pass
 };
-CoutStructure cout_structure(const Tache& t, int facteur, std::int64_t T);
+/// Those of the split by the prime factor t.premier[facteur] (1..nf), by
+/// number of terms and at values of y, from one plan.
+struct CoutsStructure {
+    CoutStructure par_termes, aux_points;
+};
+CoutsStructure couts_structure(const Tache& t, int facteur, std::int64_t T);
 
 /// Counts the subsets of the proper divisors of N with sum T >= 1 by number
 /// of terms, par_termes[m] for m = 0..n, through the split by
@@ -44,6 +48,5 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
 /// The same split with one cell a sum, at values of the number of terms
 /// (see counts_at_points.h): more cell updates than the split by number of
 /// terms, but in a table of a few bytes a sum that stays in the caches.
-CoutStructure cout_structure_aux_points(const Tache& t, int facteur, std::int64_t T);
 bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,
                                       std::vector<Compte>& par_termes);
