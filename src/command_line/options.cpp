@@ -180,6 +180,9 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
     if (distribution && liste) return erreur(_("--distribution and --print do not go together"));
     if (table && (distribution || liste)) return erreur(_("--table counts only: no --distribution or --print"));
     if (table && c.cible) return erreur(_("--table takes --target-offset K, not --target"));
+    if (table && c.decalage > 0 && c.fin > plus_grand - c.decalage)
+        return erreur(remplir(_("--target-offset %s takes the target n + K past 2^63 - 1: with it, B is at most %s"),
+                              {std::to_string(c.decalage), std::to_string(plus_grand - c.decalage)}));
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
         return erreur(_("--target-offset, --records and --output go with --table"));
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));

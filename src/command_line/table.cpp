@@ -157,19 +157,42 @@ private:
     std::string tampon_;
 };
 
-/// Where a table file stands: the next n to compute and, for records, the
-/// largest a(n) so far; or the reason to refuse it.
+/// A line of a table file, "n a(n)" with n in [A, B] and a(n) in plain
+/// digits; none when it is anything else.
+struct LigneDeTable {
+    std::int64_t n = 0;
+    std::string_view a;
+};
+std::optional<LigneDeTable> lire_ligne(std::string_view ligne, const Commande& c) {
+    const std::size_t blanc = ligne.find(' ');
+    if (blanc == std::string_view::npos) return std::nullopt;
+    const std::string_view n = ligne.substr(0, blanc), a = ligne.substr(blanc + 1);
+    const auto chiffres = [](std::string_view t) {
+        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos && (t == "0" || t[0] != '0');
+    };
+    const std::optional<std::int64_t> v = chiffres(n) ? lire_nombre(n) : std::nullopt;
+    if (!v || *v < c.debut || *v > c.fin || !chiffres(a)) return std::nullopt;
+    return LigneDeTable{*v, a};
+}
+
+/// Where a table file stands: the next n to compute (none when the table is
+/// whole) and, for records, the largest a(n) so far; or the reason to
+/// refuse it.
 struct Reprise {
-    std::int64_t suivant = 0;
+    std::optional<std::int64_t> suivant;
     Compte record;
     std::string refus;
 };
 
-/// Reads the file's table, drops a partial last line, and says where to go on.
+/// Reads the table of the file, drops what a crash may have left after its
+/// last whole line, and says where to go on. A crash can leave the file cut
+/// at any byte, a partial line after it: a first line cut short (no line
+/// break in the whole file) is the start of the '#' line followed by the
+/// start of a table's line, and the file starts again; a whole first line
+/// must be the '#' line of this very table.
 Reprise reprendre(int fd, const std::string& entete, const Commande& c) {
-    Reprise r{c.debut, {}, ""};
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return {0, {}, remplir(_("cannot read %s: %s"), {c.fichier, std::strerror(errno)})};
+    if (::fstat(fd, &st) != 0) return {{}, {}, remplir(_("cannot read %s: %s"), {c.fichier, std::strerror(errno)})};
     const std::size_t taille = static_cast<std::size_t>(st.st_size);
     const auto lire = [&](std::size_t depuis, std::size_t nb) {
         std::string s(nb, '\0');
@@ -182,41 +205,51 @@ Reprise reprendre(int fd, const std::string& entete, const Commande& c) {
         s.resize(fait);
         return s;
     };
-    const std::string debut = lire(0, std::min(taille, entete.size()));
+    const auto ecourter = [&](std::size_t garde) -> std::optional<std::string> {
+        if (::ftruncate(fd, static_cast<off_t>(garde)) == 0 &&
+            (garde > 0 || ::pwrite(fd, entete.data(), entete.size(), 0) == static_cast<ssize_t>(entete.size())))
+            return std::nullopt;
+        return remplir(_("cannot write %s: %s"), {c.fichier, std::strerror(errno)});
+    };
     const std::string autre = remplir(_("%s holds another table: remove it, or choose another file"), {c.fichier});
-    if (debut != entete.substr(0, debut.size())) return {0, {}, autre};
-    if (taille <= entete.size()) {  // empty, or killed within its first line
-        if (::ftruncate(fd, 0) != 0 ||
-            ::pwrite(fd, entete.data(), entete.size(), 0) != static_cast<ssize_t>(entete.size()))
-            return {0, {}, remplir(_("cannot write %s: %s"), {c.fichier, std::strerror(errno)})};
-        return r;
+    // The longest partial line that a crash can leave: n and a(n) of a
+    // table, its count of up to 2^63 - 1 divisors' subsets at most.
+    constexpr std::size_t ligne_max = 20 + 1 + 2800;
+    const std::string debut = lire(0, std::min(taille, entete.size() + ligne_max + 1));
+    if (debut.find('\n') == std::string::npos) {
+        if (taille > entete.size() + ligne_max) return {{}, {}, autre};
+        std::size_t commun = 0;
+        while (commun < debut.size() && commun < entete.size() && debut[commun] == entete[commun]) ++commun;
+        if (debut.find_first_not_of("0123456789 ", commun) != std::string::npos) return {{}, {}, autre};
+        if (const auto e = ecourter(0)) return {{}, {}, *e};
+        return {c.debut, {}, ""};
     }
+    if (!debut.starts_with(entete)) return {{}, {}, autre};
     // The last whole line: the text after the last line break is dropped.
-    const std::size_t queue = std::min<std::size_t>(taille - entete.size(), std::size_t{1} << 20);
+    const std::size_t queue = std::min<std::size_t>(taille - entete.size() + 1, std::size_t{1} << 20);
     const std::string fin = lire(taille - queue, queue);
     const std::size_t dernier = fin.rfind('\n');
-    if (dernier == std::string::npos) return {0, {}, autre};
+    if (dernier == std::string::npos) return {{}, {}, autre};  // a line longer than any table's
     const std::size_t garde = taille - queue + dernier + 1;
-    if (::ftruncate(fd, static_cast<off_t>(garde)) != 0)
-        return {0, {}, remplir(_("cannot write %s: %s"), {c.fichier, std::strerror(errno)})};
-    if (garde == entete.size()) return r;
-    const std::size_t avant = fin.rfind('\n', dernier - 1);
-    const std::string ligne =
-        fin.substr(avant == std::string::npos ? 0 : avant + 1, dernier - (avant == std::string::npos ? 0 : avant + 1));
-    const std::size_t blanc = ligne.find(' ');
-    const auto n = blanc == std::string::npos ? std::nullopt : lire_nombre(ligne.substr(0, blanc));
-    const std::string valeur = blanc == std::string::npos ? "" : ligne.substr(blanc + 1);
-    if (!n || *n < c.debut || *n > c.fin || valeur.empty() ||
-        valeur.find_first_not_of("0123456789") != std::string::npos)
-        return {0, {}, autre};
-    r.suivant = *n + 1;
-    if (c.records) r.record = de_decimal(valeur);
+    if (garde == entete.size()) {
+        if (const auto e = ecourter(garde)) return {{}, {}, *e};
+        return {c.debut, {}, ""};
+    }
+    const std::size_t avant = dernier == 0 ? std::string::npos : fin.rfind('\n', dernier - 1);
+    if (avant == std::string::npos) return {{}, {}, autre};
+    const std::optional<LigneDeTable> l = lire_ligne(std::string_view(fin).substr(avant + 1, dernier - avant - 1), c);
+    if (!l) return {{}, {}, autre};
+    if (const auto e = ecourter(garde)) return {{}, {}, *e};
+    Reprise r;
+    if (l->n < c.fin) r.suivant = l->n + 1;
+    if (c.records) r.record = de_decimal(l->a);
     return r;
 }
 
 /// Puts the lines already in the file (after its first `depuis` bytes) into
-/// the picture, and their largest a(n) into `record`.
-void relire(int fd, std::size_t depuis, bool records, ImageTable& image, Compte& record) {
+/// the picture, and their largest a(n) into `record`; false at a line that
+/// is not a line of this table.
+bool relire(int fd, std::size_t depuis, const Commande& c, ImageTable& image, Compte& record) {
     std::string reste, morceau(std::size_t{1} << 20, '\0');
     for (off_t position = static_cast<off_t>(depuis);;) {
         const ssize_t lu = ::pread(fd, morceau.data(), morceau.size(), position);
@@ -225,17 +258,16 @@ void relire(int fd, std::size_t depuis, bool records, ImageTable& image, Compte&
         reste.append(morceau.data(), static_cast<std::size_t>(lu));
         std::size_t debut = 0;
         for (std::size_t fin; (fin = reste.find('\n', debut)) != std::string::npos; debut = fin + 1) {
-            const std::string_view ligne(reste.data() + debut, fin - debut);
-            const std::size_t blanc = ligne.find(' ');
-            const auto n = lire_nombre(ligne.substr(0, blanc));
-            if (!n || blanc == std::string_view::npos) continue;
-            const Compte a = de_decimal(ligne.substr(blanc + 1));
-            const bool nouveau = records || plus_grand(a, record);
+            const std::optional<LigneDeTable> l = lire_ligne(std::string_view(reste).substr(debut, fin - debut), c);
+            if (!l) return false;
+            const Compte a = de_decimal(l->a);
+            const bool nouveau = c.records || plus_grand(a, record);
             if (nouveau) record = a;
-            image.ajouter(*n, a, nouveau);
+            image.ajouter(l->n, a, nouveau);
         }
         reste.erase(0, debut);
     }
+    return true;
 }
 
 }  // namespace
@@ -262,18 +294,21 @@ int table(const Commande& c) {
         ::lseek(fd, 0, SEEK_END);
     }
     Sortie sortie(fd);
-    const std::int64_t debut = reprise.suivant;
     Compte record = reprise.record;  // the largest a(n) so far
     std::optional<ImageTable> image;
     if (!c.image.empty()) {
         image.emplace(c.debut, c.fin, c.decalage);
-        if (fd >= 0) relire(fd, entete.size(), c.records, *image, record);  // the lines of the runs before
+        if (fd >= 0 && !relire(fd, entete.size(), c, *image, record)) {  // the lines of the runs before
+            ecrire_ligne_erreur(remplir(_("%s holds another table: remove it, or choose another file"), {c.fichier}));
+            return 2;
+        }
     }
     const auto finir = [&](int statut) {
         if (image && statut == 0 && !arret_demande() && !ecrire_image(c.image, image->svg())) return 1;
         return statut;
     };
-    if (debut > c.fin) return finir(0);  // the file holds the whole table
+    if (!reprise.suivant) return finir(0);  // the file holds the whole table
+    const std::int64_t debut = *reprise.suivant;
 
     const unsigned fils = c.fils != 0 ? c.fils : coeurs_disponibles();
     const std::uint64_t nombres = static_cast<std::uint64_t>(c.fin - debut) + 1;

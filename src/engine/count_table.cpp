@@ -404,7 +404,9 @@ Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t 
     const Cible c = cible(d, n, T);
     if (const std::optional<Besoin> b = besoin_sans_table(c, T)) return *b;
     const Estimation e = estimer_table(d, c.ne, c.C, c.C);
-    return {octets_plan(static_cast<double>(c.C)) + e.cellules * sizeof(Residu), e.mises_a_jour};
+    // Its plan sweeps every row, even where few cells live.
+    return {octets_plan(static_cast<double>(c.C)) + e.cellules * sizeof(Residu),
+            e.mises_a_jour + static_cast<double>(c.C)};
 }
 
 bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T,
@@ -471,7 +473,8 @@ double mises_a_jour(const std::vector<Fenetre>& fenetres) {
 Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T) {
     const Cible c = cible(d, n, T);
     if (const std::optional<Besoin> b = besoin_sans_table(c, T)) return *b;
-    return {static_cast<double>(c.C + 17) * sizeof(Residu), mises_a_jour(fenetres(d, c.ne, c.C))};
+    return {static_cast<double>(c.C + 17) * sizeof(Residu),
+            mises_a_jour(fenetres(d, c.ne, c.C)) + static_cast<double>(c.C)};
 }
 
 bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T, Compte& total) {

@@ -103,7 +103,7 @@ Besoin besoin_par_points(const std::int64_t* d, std::size_t n, std::int64_t T) {
     const Termes m = termes(d, c.ne, c.C);
     const double J = m.bas > m.haut ? 0 : static_cast<double>(m.haut - m.bas + 1);
     return {static_cast<double>(c.C + 17) * sizeof(Residu),
-            J * cout_cellule_aux_points * mises_a_jour(fenetres(d, c.ne, c.C))};
+            J * (cout_cellule_aux_points * mises_a_jour(fenetres(d, c.ne, c.C)) + static_cast<double>(c.C))};
 }
 
 bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,

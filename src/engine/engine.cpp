@@ -37,20 +37,25 @@ std::size_t utile(std::size_t octets_max, std::size_t n) {
 
 // Counting group by group: each group's counts by the table, then multiplied
 // together, number of terms by number of terms.
+std::size_t taille(const Groupe& G) { return G.fin >= G.debut ? G.fin - G.debut + 1 : 0; }
+
+// A group's elements in its units.
+std::vector<std::int64_t> unites(const Tache& t, const Groupe& G) {
+    std::vector<std::int64_t> u(taille(G));
+    for (std::size_t q = 0; q < u.size(); ++q) u[q] = static_cast<std::int64_t>(t.element[G.debut + q] / G.unite);
+    return u;
+}
+
 bool compter_par_groupes(const Tache& t, const Decoupage& d, std::vector<Compte>& produit) {
     produit.assign(1, Compte{});  // the empty subset of no group
     produit[0] += 1;
     for (const Groupe& G : d.groupes) {
-        const std::size_t taille = G.fin >= G.debut ? G.fin - G.debut + 1 : 0;
         std::vector<Compte> groupe(1);
         if (G.chiffre == 0) {
             groupe[0] += 1;  // only the empty subset makes 0
-        } else {
-            std::vector<std::int64_t> unites(taille);
-            for (std::size_t q = 0; q < taille; ++q)
-                unites[q] = static_cast<std::int64_t>(t.element[G.debut + q] / G.unite);
-            if (!compter_sous_ensembles(t, unites.data(), taille, static_cast<std::int64_t>(G.chiffre), groupe))
-                return false;
+        } else if (!compter_sous_ensembles(t, unites(t, G).data(), taille(G), static_cast<std::int64_t>(G.chiffre),
+                                           groupe)) {
+            return false;
         }
         std::vector<Compte> suivant(produit.size() + groupe.size() - 1);
         for (std::size_t x = 0; x < produit.size(); ++x)
@@ -106,16 +111,20 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     struct Methode {
         double travail;
         // 0: the table over all the elements; -1: over the sums alone; -2:
-        // at values of the number of terms; else the split by premier[facteur]
+        // at values of the number of terms; -3: group by group; else the
+        // split by premier[facteur]
         int facteur;
         bool aux_points = false;  // the split at values of the number of terms
     };
     std::vector<Methode> methodes;
     double table = std::numeric_limits<double>::infinity();
     ecartee = std::numeric_limits<double>::infinity();
+    // A few elements are listed sooner than any table over a large target
+    // is swept: no method that costs more than walking their 2^n subsets.
+    const double liste = n < 60 ? std::ldexp(16.0, static_cast<int>(n)) : std::numeric_limits<double>::infinity();
     const auto retenir = [&](double octets, double travail) {
         if (octets > libre) ecartee = std::min(ecartee, travail);
-        return octets <= libre;
+        return octets <= libre && travail <= liste;
     };
     if (t.reglages.par_table) {
         const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
@@ -126,12 +135,21 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         // A pass of it is as many passes as the table's: their work compares.
         if (retenir(s.octets, s.travail)) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
     }
-    // Counting at values of y sweeps every sum: not for a few elements
-    // whose 2^n subsets the listing walks sooner.
     if (t.reglages.par_points) {
         const Besoin b = besoin_par_points(&t.element[1], n, t.cible);
-        if ((n >= 60 || b.travail < std::ldexp(16.0, static_cast<int>(n))) && retenir(b.octets, b.travail))
-            methodes.push_back({b.travail, -2});
+        if (retenir(b.octets, b.travail)) methodes.push_back({b.travail, -2});
+    }
+    // Group by group, each group's table over its own digit of the target.
+    if (d.groupes.size() > 1) {
+        Besoin groupes;
+        for (const Groupe& G : d.groupes) {
+            if (G.chiffre == 0) continue;  // only the empty subset makes 0
+            const Besoin b =
+                besoin_sous_ensembles(unites(t, G).data(), taille(G), static_cast<std::int64_t>(G.chiffre));
+            groupes.travail += b.travail;
+            groupes.octets = std::max(groupes.octets, b.octets);
+        }
+        if (retenir(groupes.octets, groupes.travail)) methodes.push_back({groupes.travail, -3});
     }
     // Planning a split sorts the divisors of N / p^e, for each p: not worth
     // it when the table alone costs less than that.
@@ -170,6 +188,7 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
             continue;
         }
         if (essayer([&] {
+                if (m.facteur == -3) return compter_par_groupes(t, d, par_termes);
                 if (m.facteur == -2) return compter_par_points(t, &t.element[1], n, t.cible, par_termes);
                 if (m.aux_points) return compter_par_structure_aux_points(t, m.facteur, t.cible, n, par_termes);
                 return m.facteur == 0 ? compter_sous_ensembles(t, &t.element[1], n, t.cible, par_termes)
@@ -177,9 +196,7 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
             }))
             return sommer(r);
     }
-    return ((d.groupes.size() > 1 && essayer([&] { return compter_par_groupes(t, d, par_termes); })) ||
-            (t.reglages.par_restes && essayer([&] { return compter_par_restes(t, par_termes); }))) &&
-           sommer(r);
+    return t.reglages.par_restes && essayer([&] { return compter_par_restes(t, par_termes); }) && sommer(r);
 }
 
 // The listing, with its table of reachable sums when that fits.

@@ -318,7 +318,8 @@ struct Passe {
 /// The work and memory of one pass of the split by number of terms.
 CoutStructure cout_par_termes(const Plan& plan) {
     const Estimation e = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.besoin);
-    return {e.mises_a_jour + plan.paires * poids_produit,
+    // Its plan sweeps every row, even where few cells live.
+    return {e.mises_a_jour + plan.paires * poids_produit + static_cast<double>(plan.H + 1),
             e.cellules * sizeof(Residu) + static_cast<double>(octets_niveaux(plan)) +
                 static_cast<double>(plan.H + 1) * (sizeof(TableDeComptes::Ligne) + sizeof(long double))};
 }
@@ -540,7 +541,7 @@ CoutsStructure couts_structure(const Tache& t, int facteur, std::int64_t T) {
     const Niveaux n = niveaux_aux_points(plan);
     const double lignes = static_cast<double>(H) + 1;
     c.aux_points = {
-        J * (cout_cellule_en_cache * mises_a_jour(fenetres_des_diviseurs(plan, H)) + n.paires),
+        J * (cout_cellule_en_cache * mises_a_jour(fenetres_des_diviseurs(plan, H)) + n.paires + lignes) + lignes,
         std::max(lignes * sizeof(double), (lignes + 16) * sizeof(Residu) + n.largeur * 2 * sizeof(std::uint32_t))};
     return c;
 }

@@ -111,6 +111,7 @@ Execution executer(const Lancement& l) {
     };
     const auto due = [&] { return nous[0] >= 0 && etape < l.etapes.size() && r.sortie.size() >= l.etapes[etape].apres; };
     int etat = 0;
+    bool signale = false;
     for (;;) {
         for (; due(); ++etape, ecrit = 0) {  // the answers due once the output has reached their mark
             const Etape& e = l.etapes[etape];
@@ -129,6 +130,7 @@ Execution executer(const Lancement& l) {
         ::poll(fds, nfds, nfds == 0 ? 1 : freine ? 2 : 20);
         for (nfds_t q = 0; q < nfds; ++q)
             if (fds[q].revents != 0 && fds[q].events == POLLIN) lire(fds[q].fd == nous[1] ? 1 : 2);
+        if (l.signaler_quand && !signale && l.signaler_quand(r)) signale = ::kill(pid, l.signal) == 0;
         if (::waitpid(pid, &etat, WNOHANG) == pid) {
             for (const int k : {1, 2})  // what is left in the pipes or the terminal
                 while (nous[k] >= 0 && lire(k)) {}

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,8 @@ struct Etape {
     std::string texte;
 };
 
+struct Execution;
+
 struct Lancement {
     std::string programme = programme_taverlune();
     std::vector<std::string> arguments{};  ///< after the program's name
@@ -42,6 +46,9 @@ struct Lancement {
     /// NAME=value set in the program's environment, after LC_ALL=C and
     /// LANGUAGE unset: its messages are in English unless these say otherwise.
     std::vector<std::string> environnement{};
+    /// Sends `signal` once this says so of what has been read so far.
+    std::function<bool(const Execution&)> signaler_quand{};
+    int signal = SIGTERM;
 };
 
 struct Execution {
