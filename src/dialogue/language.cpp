@@ -1,18 +1,40 @@
 // The language of the messages (see language.h).
 #include "dialogue/language.h"
 
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
-#ifndef TAVERLUNE_LOCALEDIR
-#error "TAVERLUNE_LOCALEDIR comes from the build: where the catalogues are installed"
+#if !defined(TAVERLUNE_LOCALEDIR) || !defined(TAVERLUNE_LOCALEDIR_RELATIF) || !defined(TAVERLUNE_LANGUES)
+#error "the build gives where the catalogues are installed, from the prefix and from the program, and their languages"
 #endif
+
+namespace {
+
+// Where the catalogues are: next to the program as installed (the tree may
+// have been installed under another prefix, into a DESTDIR, or moved), else
+// under the prefix the build was configured with.
+std::string dossier_des_catalogues() {
+    char chemin[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", chemin, sizeof chemin - 1);
+    if (n > 0) {
+        std::string programme(chemin, static_cast<std::size_t>(n));
+        const std::string dossier = programme.substr(0, programme.rfind('/') + 1) + TAVERLUNE_LOCALEDIR_RELATIF;
+        for (const char* langue : TAVERLUNE_LANGUES)
+            if (::access((dossier + "/" + langue + "/LC_MESSAGES/taverlune.mo").c_str(), R_OK) == 0) return dossier;
+    }
+    return TAVERLUNE_LOCALEDIR;
+}
+
+}  // namespace
 
 void choisir_la_langue() {
     std::setlocale(LC_ALL, "");
     const char* dossier = std::getenv("TAVERLUNE_LOCALEDIR");
-    bindtextdomain("taverlune", dossier != nullptr && *dossier != '\0' ? dossier : TAVERLUNE_LOCALEDIR);
+    bindtextdomain("taverlune", dossier != nullptr && *dossier != '\0' ? dossier : dossier_des_catalogues().c_str());
     bind_textdomain_codeset("taverlune", "UTF-8");
     textdomain("taverlune");
 }

@@ -10,9 +10,10 @@
 #include <string>
 
 /// Takes the locale from the environment and opens the program's catalogue
-/// (from TAVERLUNE_LOCALEDIR when it is set, else where the program was
-/// installed). Numbers that snprintf formats take the locale's form: only
-/// standard error gets them.
+/// (from TAVERLUNE_LOCALEDIR when it is set, else next to the program as
+/// installed, share/locale beside its bin/, else under the prefix the build
+/// was configured with). Numbers that snprintf formats take the locale's
+/// form: only standard error gets them.
 void choisir_la_langue();
 
 /// At start-up: chooses the language unless the environment asks for the C
