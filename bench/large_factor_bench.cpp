@@ -15,7 +15,7 @@
 #include <random>
 #include <vector>
 
-#include "divisors/large_factor.h"
+#include "engine/factorisation.h"
 
 namespace {
 

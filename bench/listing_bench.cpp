@@ -20,7 +20,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "dialogue/dialogue.h"
 #include "search/search.h"
 #include "state/state.h"

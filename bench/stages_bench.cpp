@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "dialogue/dialogue.h"
 #include "divisors/divisors.h"
-#include "divisors/large_factor.h"
+#include "engine/factorisation.h"
 #include "search/search.h"
 #include "state/state.h"
 

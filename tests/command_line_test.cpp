@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "command_line/command_line.h"
-#include "dialogue/language.h"
-#include "search/progress.h"
+#include "console/language.h"
+#include "console/progress.h"
 #include "support/oracle.h"
 #include "support/process.h"
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <random>
 
-#include "divisors/large_factor.h"
+#include "engine/factorisation.h"
 #include "support/oracle.h"
 #include "support/process.h"
 

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "divisors/large_factor.h"
+#include "engine/factorisation.h"
 #include "engine/exact_count.h"
 
 namespace {

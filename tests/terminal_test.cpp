@@ -15,7 +15,7 @@
 #include <tuple>
 #include <unistd.h>
 
-#include "search/progress.h"
+#include "console/progress.h"
 #include "support/oracle.h"
 #include "support/process.h"
 

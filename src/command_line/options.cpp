@@ -6,7 +6,7 @@
 #include <string>
 
 #include "command_line/command_line.h"
-#include "dialogue/language.h"
+#include "console/language.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ std::string visible(std::string_view texte) {
 // What an option says is wrong with its value: `modele` names the option,
 // then the value, by %s.
 std::string mauvais(const char* modele, std::string_view option, std::string_view valeur) {
-    return remplir(modele, {std::string(option), visible(valeur)});
+    return composer(modele, {std::string(option), visible(valeur)});
 }
 
 }  // namespace
@@ -99,7 +99,7 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             if (k + 1 < arguments.size()) return arguments[++k];
             return std::nullopt;
         };
-        const auto manque = [&] { return erreur(remplir(_("option %s needs a value"), {std::string(a)})); };
+        const auto manque = [&] { return erreur(composer(_("option %s needs a value"), {std::string(a)})); };
         // A number from 1 to 2^63 - 1.
         const auto positif = [&](std::string_view v, std::int64_t& dans) -> std::optional<std::string> {
             const auto n = lire_nombre(v);
@@ -163,17 +163,17 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
                 return erreur(mauvais(_("%s takes a number of threads from 1 to 4096, not '%s'"), a, *v));
             c.fils = static_cast<unsigned>(*n);
         } else if (a.starts_with("-") && a.size() > 1) {
-            return erreur(remplir(_("unknown option '%s'"), {visible(a)}));
+            return erreur(composer(_("unknown option '%s'"), {visible(a)}));
         } else {
             std::int64_t n = 0;
             if (positif(a, n))
-                return erreur(remplir(_("N is a whole number from 1 to 2^63 - 1, not '%s'"), {visible(a)}));
+                return erreur(composer(_("N is a whole number from 1 to 2^63 - 1, not '%s'"), {visible(a)}));
             c.nombres.push_back(n);
             compte_choisi = true;
         }
         if (attache && a != "--target" && a != "--target-offset" && a != "--table" && a != "--output" &&
             a != "--plot" && a != "--threads")
-            return erreur(remplir(_("option %s takes no value"), {std::string(a)}));
+            return erreur(composer(_("option %s takes no value"), {std::string(a)}));
     }
     if (table && compte_choisi) return erreur(_("--table takes no N: give one or the other"));
     if (!table && !compte_choisi) return erreur(_("nothing to count: give N, or --table A B"));
@@ -181,8 +181,8 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
     if (table && (distribution || liste)) return erreur(_("--table counts only: no --distribution or --print"));
     if (table && c.cible) return erreur(_("--table takes --target-offset K, not --target"));
     if (table && c.decalage > 0 && c.fin > plus_grand - c.decalage)
-        return erreur(remplir(_("--target-offset %s takes the target n + K past 2^63 - 1: with it, B is at most %s"),
-                              {std::to_string(c.decalage), std::to_string(plus_grand - c.decalage)}));
+        return erreur(composer(_("--target-offset %s takes the target n + K past 2^63 - 1: with it, B is at most %s"),
+                               {std::to_string(c.decalage), std::to_string(plus_grand - c.decalage)}));
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
         return erreur(_("--target-offset, --records and --output go with --table"));
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));

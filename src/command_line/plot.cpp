@@ -8,7 +8,14 @@
 #include <charconv>
 #include <cmath>
 
-#include "dialogue/language.h"
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "console/console.h"
+#include "console/language.h"
 
 namespace {
 
@@ -78,21 +85,24 @@ double pas_rond(double etendue) {
 
 }  // namespace
 
-double log10_compte(const Compte& x) {
-    if (x.mots.empty()) return -1;
-    const std::size_t k = x.mots.size() - 1;
-    double tete = static_cast<double>(x.mots[k]);
-    if (k > 0) tete += static_cast<double>(x.mots[k - 1]) * 0x1p-64;
-    return std::log10(tete) + static_cast<double>(64 * k) * std::log10(2.0);
+bool ecrire_image(const std::string& chemin, const std::string& svg) {
+    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        ecrire_ligne_erreur(composer(_("cannot write %s: %s"), {chemin, std::strerror(errno)}));
+        return false;
+    }
+    ecrire_dans(fd, svg);
+    ::close(fd);
+    return true;
 }
 
 std::string image_distribution(std::int64_t n, std::int64_t cible, const std::vector<Compte>& par_termes) {
     double haut = 0;
-    for (const Compte& c : par_termes) haut = std::max(haut, log10_compte(c));
+    for (const Compte& c : par_termes) haut = std::max(haut, c.log10());
     const int decades = std::max(1, static_cast<int>(std::ceil(haut - 1e-9)));
     const double largeur = static_cast<double>(std::max<std::size_t>(par_termes.size(), 2) - 1);
     std::string s = cadre(
-        remplir(_("Solutions of N = %s by number of terms, target %s"), {std::to_string(n), std::to_string(cible)}),
+        composer(_("Solutions of N = %s by number of terms, target %s"), {std::to_string(n), std::to_string(cible)}),
         _("number of terms"), decades);
     const double pas = pas_rond(largeur);
     for (double m = 0; m <= largeur + 1e-9; m += pas)
@@ -101,7 +111,7 @@ std::string image_distribution(std::int64_t n, std::int64_t cible, const std::ve
     for (std::size_t m = 0; m < par_termes.size(); ++m) {
         if (par_termes[m].est_nul()) continue;
         const double x = gauche + (droite - gauche) * static_cast<double>(m) / largeur;
-        const double y = dessous - (dessous - dessus) * log10_compte(par_termes[m]) / decades;
+        const double y = dessous - (dessous - dessus) * par_termes[m].log10() / decades;
         points += nombre(x) + "," + nombre(y) + " ";
         s += "<circle cx=\"" + nombre(x) + "\" cy=\"" + nombre(y) + "\" r=\"4\" fill=\"#1f77b4\"/>\n";
     }
@@ -124,7 +134,7 @@ void ImageTable::ajouter(std::int64_t n, const Compte& a, bool record) {
         col.zero = true;
         return;
     }
-    const double l = log10_compte(a);
+    const double l = a.log10();
     col.bas = std::min(col.bas, l);
     col.haut = std::max(col.haut, l);
     if (record) records_.emplace_back(n, l);
@@ -135,9 +145,9 @@ std::string ImageTable::svg() const {
     for (const Colonne& c : colonnes_) haut = std::max(haut, c.haut);
     const int decades = std::max(1, static_cast<int>(std::ceil(haut - 1e-9)));
     const std::string titre =
-        decalage_ == 0 ? remplir(_("a(n) for n from %s to %s"), {std::to_string(debut_), std::to_string(fin_)})
-                       : remplir(_("a(n) for n from %s to %s, target n + %s"),
-                                 {std::to_string(debut_), std::to_string(fin_), std::to_string(decalage_)});
+        decalage_ == 0 ? composer(_("a(n) for n from %s to %s"), {std::to_string(debut_), std::to_string(fin_)})
+                       : composer(_("a(n) for n from %s to %s, target n + %s"),
+                                  {std::to_string(debut_), std::to_string(fin_), std::to_string(decalage_)});
     std::string s = cadre(titre, "n", decades);
     const double etendue = static_cast<double>(fin_ - debut_ + 1);
     const auto x_de = [&](double n) {

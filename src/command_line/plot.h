@@ -19,8 +19,9 @@
 
 #include "engine/exact_count.h"
 
-/// log10 of a count above 0, from its top bits (a count may pass 10^308).
-double log10_compte(const Compte& x);
+/// Writes the picture to `chemin`; false, said on standard error, when the
+/// file cannot be opened (a failed write ends the program, status 1).
+bool ecrire_image(const std::string& chemin, const std::string& svg);
 
 /// The distribution of N's solutions for `cible` (par_termes[m]).
 std::string image_distribution(std::int64_t n, std::int64_t cible, const std::vector<Compte>& par_termes);

@@ -1,17 +1,13 @@
 // The command line run: one count, a distribution or a listing per N given,
-// or a whole table (table.cpp). Standard output carries the figures alone;
+// or a whole table (table.h). Standard output carries the figures alone;
 // standard error the progress (--status), the time (--time), the warnings
-// and the errors.
+// and the errors. Ctrl-C and SIGTERM stop the work where every line printed
+// is whole (interruption.h).
 //
 // Reads: the arguments. Writes: standard output through the console (a
-// failed write is said, status 1), standard error.
-#include <unistd.h>
-
+// failed write is said, status 1), standard error, the picture's file.
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -19,11 +15,12 @@
 
 #include "command_line/command_line.h"
 #include "command_line/plot.h"
-#include "command_line/run.h"
-#include "dialogue/console.h"
-#include "dialogue/language.h"
-#include "divisors/large_factor.h"
-#include "search/progress.h"
+#include "command_line/table.h"
+#include "console/console.h"
+#include "console/interruption.h"
+#include "console/language.h"
+#include "console/progress.h"
+#include "engine/engine.h"
 
 #ifndef TAVERLUNE_VERSION
 #error "TAVERLUNE_VERSION comes from the build: project(taverlune VERSION ...)"
@@ -89,109 +86,13 @@ constexpr const char* aide = N_(
     "\n"
     "Full documentation: man taverlune\n");
 
-volatile std::sig_atomic_t signal_recu = 0;
-
-// The progress line on the screen, erased before the last words.
-Ligne* ligne_active = nullptr;
-
-extern "C" void noter_signal(int s) { signal_recu = s; }
-
 }  // namespace
-
-bool arret_demande() { return signal_recu != 0; }
-
-void ecrire_ligne_erreur(std::string_view texte) {
-    ecrire_erreurs(remplir(_("taverlune: %s\n"), {std::string(texte)}));
-}
-
-bool ecrire_image(const std::string& chemin, const std::string& svg) {
-    std::FILE* f = std::fopen(chemin.c_str(), "w");
-    const bool ok = f != nullptr && std::fwrite(svg.data(), 1, svg.size(), f) == svg.size();
-    const int cause = errno;
-    if (f == nullptr || std::fclose(f) != 0 || !ok) {
-        ecrire_ligne_erreur(
-            remplir(_("cannot write %s: %s"), {chemin, std::strerror(f == nullptr || !ok ? cause : errno)}));
-        return false;
-    }
-    return true;
-}
-
-Probleme probleme_de(std::int64_t n, std::int64_t cible) {
-    Probleme p;
-    p.cible = cible;
-    if (n < 2) return p;
-    p.n = n;
-    for (const std::uint64_t q : facteurs_premiers(static_cast<std::uint64_t>(n))) {
-        if (p.facteurs.empty() || p.facteurs.back().p != static_cast<std::int64_t>(q))
-            p.facteurs.push_back({static_cast<std::int64_t>(q), 0});
-        ++p.facteurs.back().e;
-    }
-    std::vector<std::int64_t> d = {1};
-    for (const PuissancePremiere& f : p.facteurs) {
-        const std::size_t avant = d.size();
-        std::int64_t puissance = 1;
-        for (int e = 1; e <= f.e; ++e) {
-            puissance *= f.p;
-            for (std::size_t k = 0; k < avant; ++k) d.push_back(d[k] * puissance);
-        }
-    }
-    std::sort(d.begin(), d.end());
-    for (const std::int64_t x : d)
-        if (x < n && x <= cible) p.elements.push_back(x);
-    return p;
-}
-
-Issue issue_rapide(const Probleme& p) {
-    Somme somme = 0;
-    for (const std::int64_t x : p.elements) somme += x;
-    if (somme < p.cible) return Issue::aucune;
-    if (somme == p.cible) return Issue::toutes;
-    return Issue::recherche;
-}
-
-Ligne::Ligne(bool active) : active_(active && erreurs_sur_un_terminal()) {
-    debut_ = dernier_ = std::chrono::steady_clock::now();
-    if (active_) ligne_active = this;
-}
-
-Ligne::~Ligne() {
-    effacer();
-    if (ligne_active == this) ligne_active = nullptr;
-}
-
-void Ligne::montrer(double part, std::optional<std::uint64_t> trouvees) {
-    if (!active_) return;
-    const auto maintenant = std::chrono::steady_clock::now();
-    const double ecoule = std::chrono::duration<double>(maintenant - debut_).count();
-    if (ecoule < 1.0 || std::chrono::duration<double>(maintenant - dernier_).count() < 0.25) return;
-    dernier_ = maintenant;
-    const int colonnes = colonnes_erreurs();
-    std::string texte(1, '\r');
-    texte.append(ligne_avancement(part, ecoule, trouvees, colonnes > 0 ? colonnes : 80)).append("\x1b[K");
-    ecrire_erreurs(texte);
-    affichee_ = true;
-}
-
-void Ligne::effacer() {
-    if (affichee_) ecrire_erreurs("\r\x1b[K");
-    affichee_ = false;
-}
-
-[[noreturn]] void finir_par_signal() {
-    vider_sortie();  // every whole line already made
-    if (ligne_active != nullptr) ligne_active->effacer();
-    ecrire_erreurs(_("taverlune: calculation interrupted\n"));
-    const int s = signal_recu;
-    std::signal(s, SIG_DFL);
-    std::raise(s);
-    std::_Exit(128 + s);
-}
 
 namespace {
 
 // The figures of one N, in the form the command asks for. Returns the exit
 // status it calls for (0, or 3 when the double check differs).
-int un_nombre(const Commande& c, std::int64_t n, bool prefixe, Ligne& ligne) {
+int un_nombre(const Commande& c, std::int64_t n, bool prefixe, LigneDeProgres& ligne) {
     const std::int64_t cible = c.cible.value_or(n);
     const Probleme p = probleme_de(n, cible);
     Reglages r;
@@ -199,7 +100,7 @@ int un_nombre(const Commande& c, std::int64_t n, bool prefixe, Ligne& ligne) {
     Rappels rappels;
     rappels.progres = [&](double part, std::optional<std::uint64_t> trouvees) {
         ligne.montrer(part, trouvees);
-        return !arret_demande();
+        return !interruption_demandee();
     };
     rappels.lenteur = [&](const Lenteur& l) {
         ligne.effacer();
@@ -213,7 +114,7 @@ int un_nombre(const Commande& c, std::int64_t n, bool prefixe, Ligne& ligne) {
             void vider() override { vider_sortie(); }
         } sortie;
         lister(p, sortie, Forme{"", " ", "\n", sortie_est_un_terminal()}, r, rappels);
-        if (arret_demande()) finir_par_signal();
+        if (interruption_demandee()) finir_par_interruption();
         return 0;
     }
     std::vector<Compte> par_termes(p.elements.size() + 1);
@@ -224,16 +125,16 @@ int un_nombre(const Commande& c, std::int64_t n, bool prefixe, Ligne& ligne) {
     } else if (rapide == Issue::recherche) {
         const Mesure mesure = c.quoi == Commande::Quoi::distribution ? Mesure::distribution : Mesure::total;
         const Resultat res = compter(p, r, rappels, mesure);
-        if (!res.complet || arret_demande()) finir_par_signal();
+        if (!res.complet || interruption_demandee()) finir_par_interruption();
         par_termes = res.par_termes;
         total = res.total;
         if (c.double_verification) {
             const Compte autre = compter_autrement(p, r, rappels, mesure);
-            if (arret_demande()) finir_par_signal();
+            if (interruption_demandee()) finir_par_interruption();
             if (!(autre == total)) {
                 ligne.effacer();
-                ecrire_ligne_erreur(remplir(_("the double check of %s failed: %s by one method, %s by the other"),
-                                            {std::to_string(n), total.decimal(), autre.decimal()}));
+                ecrire_ligne_erreur(composer(_("the double check of %s failed: %s by one method, %s by the other"),
+                                             {std::to_string(n), total.decimal(), autre.decimal()}));
                 return 3;
             }
         }
@@ -251,24 +152,11 @@ int un_nombre(const Commande& c, std::int64_t n, bool prefixe, Ligne& ligne) {
 
 }  // namespace
 
-Compte compter_autrement(const Probleme& p, const Reglages& r, const Rappels& rappels, Mesure mesure) {
-    // The total by the table over the sums alone when the first count gave a
-    // distribution; else the distribution by the other methods, summed.
-    Reglages autre = r;
-    if (mesure == Mesure::distribution) {
-        autre.par_table = autre.par_structure = autre.par_restes = false;
-        autre.par_sommes = true;
-        return compter(p, autre, rappels, Mesure::total).total;
-    }
-    autre.par_sommes = false;
-    return compter(p, autre, rappels, Mesure::distribution).total;
-}
-
 int ligne_de_commande(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const LectureCommande lecture = lire_commande(arguments);
     if (!lecture.commande) {
-        ecrire_ligne_erreur(remplir(_("%s (try 'taverlune --help')"), {lecture.erreur}));
+        ecrire_ligne_erreur(composer(_("%s (try 'taverlune --help')"), {lecture.erreur}));
         return 2;
     }
     const Commande& c = *lecture.commande;
@@ -277,26 +165,17 @@ int ligne_de_commande(int argc, char** argv) {
         vider_sortie();
         return 0;
     }
-    // Ctrl-C and SIGTERM stop the work where every line printed is whole; a
-    // signal ignored when the program started (nohup) stays ignored.
-    for (const int s : {SIGINT, SIGTERM}) {
-        struct sigaction ancienne {};
-        if (::sigaction(s, nullptr, &ancienne) == 0 && ancienne.sa_handler == SIG_IGN) continue;
-        struct sigaction action {};
-        action.sa_handler = noter_signal;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(s, &action, nullptr);
-    }
+    const Interruption interruption(Interruption::Mode::au_point_sur);
     const auto debut = std::chrono::steady_clock::now();
     int statut = 0;
     try {
         if (c.quoi == Commande::Quoi::table) {
-            statut = table(c);
+            statut = executer_table(c);
         } else {
-            Ligne ligne(c.etat);
+            LigneDeProgres ligne(c.etat, c.quoi == Commande::Quoi::liste);
             for (const std::int64_t n : c.nombres) {
                 statut = std::max(statut, un_nombre(c, n, c.nombres.size() > 1, ligne));
-                if (arret_demande()) finir_par_signal();
+                if (interruption_demandee()) finir_par_interruption();
             }
         }
     } catch (const std::bad_alloc&) {

@@ -1,4 +1,5 @@
-// The console dialogue: the validated questions and the program's driver.
+// The console dialogue: the validated questions, one calculation from its
+// questions to its report, and the program's driver.
 #pragma once
 
 /// Asks the question `chaine` until an acceptable answer is typed.
@@ -14,6 +15,16 @@ int controle(int cas, char* chaine);
 /// 1 when caract1 is a digit, + or -, else 0; the character's value goes to
 /// valtest2 (the digit's value, 1 for +, -1 for -, 0 otherwise).
 int valtest(char caract1);
+
+/// One calculation: asks N, whether to print every solution, the target;
+/// then runs its stages (etapes).
+void calcul();
+
+/// The stages of one calculation, once its answers are in N, S, S1, Sol,
+/// Sdif and SN: the factorisation, the divisor list, the bounds and, unless
+/// a quick outcome ends the calculation there, the search and its report.
+/// The working lists are back at their start-up length afterwards.
+void etapes();
 
 /// The start-up state: every variable and working list as created, the prime
 /// table seeded with 2 and 3.

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "state/state.h"
 #include "dialogue/dialogue.h"
 #include "search/search.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/console.h"
-#include "dialogue/language.h"
+#include "console/console.h"
+#include "console/language.h"
 #include "state/state.h"
 #include "dialogue/dialogue.h"
 
@@ -123,8 +123,8 @@ int controle(int cas, char* chaine) {
         valeur0 = static_cast<Integer>(valeur);
         if ((xn == 1 && valeur0 == 0) || refaire == 1) continue;
         if (au_dela)  // the dialogue on standard output stays as it always was
-            ecrire_erreurs(remplir(_("taverlune: %s is beyond 2^63 - 1: taken as %s\n"),
-                                   {std::string(entree), std::to_string(valeur0)}));
+            ecrire_erreurs(composer(_("taverlune: %s is beyond 2^63 - 1: taken as %s\n"),
+                                    {std::string(entree), std::to_string(valeur0)}));
         return 0;
     }
 }

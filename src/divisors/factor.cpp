@@ -16,7 +16,7 @@
 #include <limits>
 
 #include "divisors/divisors.h"
-#include "divisors/large_factor.h"
+#include "engine/factorisation.h"
 #include "state/state.h"
 
 namespace {

@@ -233,10 +233,7 @@ void prevenir_d_une_liste_sans_fin(const Tache& t) {
     } catch (const std::bad_alloc&) {
         return;
     }
-    // The count as a double, from its top words: it may pass 10^308.
-    double solutions = 0;
-    for (std::size_t k = total.mots.size(); k-- > 0;)
-        solutions = solutions * 0x1p64 + static_cast<double>(total.mots[k]);
+    const double solutions = total.en_double();  // it may pass 10^308
     if (solutions / solutions_par_seconde > delai_raisonnable)
         prevenir(t, Lenteur::Quoi::liste, solutions / solutions_par_seconde, solutions);
 }
@@ -251,7 +248,7 @@ Resultat aucune(const Tache& t) {
 }  // namespace
 
 Tache::Tache(const Probleme& p, const Reglages& r, const Rappels& rap)
-    : n(p.elements.size()), cible(p.cible), N(p.n), nf(static_cast<int>(p.facteurs.size())), reglages(r), rappels(rap) {
+    : n(p.elements.size()), cible(p.cible), N(p.N), nf(static_cast<int>(p.facteurs.size())), reglages(r), rappels(rap) {
     element.reserve(n + 1);
     element.push_back(0);
     element.insert(element.end(), p.elements.begin(), p.elements.end());

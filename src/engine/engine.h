@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,7 +43,7 @@ struct Probleme {
     /// them up to the target; with its factorisation (primes ascending), it
     /// opens the split along a prime power and the groups of divisors whose
     /// sums never carry. 0 and none: the elements alone.
-    std::int64_t n = 0;
+    std::int64_t N = 0;
     std::vector<PuissancePremiere> facteurs;
 };
 
@@ -139,3 +140,67 @@ std::size_t memoire_disponible();
 
 /// The cores this process may run on: what Reglages::fils = 0 stands for.
 unsigned coeurs_disponibles();
+
+// ---- One N: its factorisation and divisors, the problem of its sums ----------
+
+/// The prime factors of n >= 1 with their exponents, primes ascending (none
+/// for 1). Deterministic, a few microseconds for most n below 2^63.
+std::vector<PuissancePremiere> factoriser(std::int64_t n);
+
+/// The divisors of n >= 1, ascending, n itself included.
+std::vector<std::int64_t> diviseurs(std::int64_t n);
+
+/// The divisors of N >= 1 other than N that are at most `cible`, with N's
+/// factorisation: the problem of a(N) (the target N) or of another target.
+Probleme probleme_de(std::int64_t N, std::int64_t cible);
+
+/// What the sum of the elements says at once: none reaches the target, only
+/// all of them together, or a search is needed.
+enum class Issue { aucune, toutes, recherche };
+Issue issue_rapide(const Probleme& p);
+
+/// The total of p's solutions by another route than compter(p, r, rappels,
+/// mesure) takes: the table over the sums alone after a distribution, the
+/// distribution's methods summed after a total. For a double check.
+Compte compter_autrement(const Probleme& p, const Reglages& r, const Rappels& rappels, Mesure mesure);
+
+// ---- Tables over ranges of N ----------------------------------------------------
+
+/// How a table is run.
+struct ReglagesTable {
+    unsigned fils = 0;      ///< threads; 0: one per core this process may use
+    bool verifier = false;  ///< each a(n) counted twice, by two routes
+};
+
+/// a(n) for every n from `debut` to `fin` (1 <= debut <= fin <= 2^63 - 1),
+/// the target n + `decalage` (n + decalage <= 2^63 - 1 for every n: the
+/// caller checks), given in order of n. The n are computed ahead on threads
+/// started at the first call of `suivante` and stopped when the Table goes:
+/// the lines never depend on the number of threads. A sieve gives the sum
+/// of the divisors of the n of each piece of the range: most n need nothing
+/// more; the others are counted, the total alone, one count per thread.
+class Table {
+public:
+    struct Ligne {
+        std::int64_t n = 0;
+        Compte a;
+        bool verifiee = true;  ///< false: the two routes differ (the table stops there)
+    };
+    Table(std::int64_t debut, std::int64_t fin, std::int64_t decalage, const ReglagesTable& r = {});
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    /// The next line; none after the last n, or once `attente` returns
+    /// false. While the line is not ready, the calling thread calls
+    /// `attente` about every tenth of a second. An exception met by a thread
+    /// (std::bad_alloc) leaves here, in the calling thread.
+    std::optional<Ligne> suivante(const std::function<bool()>& attente = {});
+
+    /// The share of the range computed so far, in [0, 1].
+    double part() const;
+
+private:
+    struct Etat;
+    std::unique_ptr<Etat> etat_;
+};

@@ -1,6 +1,9 @@
 // Exact counts: addition, product and decimal digits.
 #include "engine/exact_count.h"
 
+#include <algorithm>
+#include <cmath>
+
 Compte& Compte::operator+=(std::uint64_t n) {
     for (std::size_t m = 0; n != 0; ++m) {
         if (m == mots.size()) {
@@ -71,4 +74,45 @@ std::string Compte::decimal() const {
         texte += bloc;
     }
     return texte;
+}
+
+std::strong_ordering Compte::operator<=>(const Compte& autre) const {
+    if (mots.size() != autre.mots.size()) return mots.size() <=> autre.mots.size();
+    for (std::size_t k = mots.size(); k-- > 0;)
+        if (mots[k] != autre.mots[k]) return mots[k] <=> autre.mots[k];
+    return std::strong_ordering::equal;
+}
+
+Compte Compte::de_decimal(std::string_view chiffres) {
+    // Nineteen digits at a time: x = x * 10^19 + the next ones.
+    Compte x;
+    while (!chiffres.empty()) {
+        const std::size_t n = std::min<std::size_t>(chiffres.size(), 19);
+        std::uint64_t bloc = 0, puissance = 1;
+        for (std::size_t k = 0; k < n; ++k)
+            bloc = bloc * 10 + static_cast<std::uint64_t>(chiffres[k] - '0'), puissance *= 10;
+        u128 retenue = bloc;
+        for (std::uint64_t& m : x.mots) {
+            const u128 w = static_cast<u128>(m) * puissance + retenue;
+            m = static_cast<std::uint64_t>(w);
+            retenue = w >> 64;
+        }
+        if (retenue != 0) x.mots.push_back(static_cast<std::uint64_t>(retenue));
+        chiffres.remove_prefix(n);
+    }
+    return x;
+}
+
+double Compte::en_double() const {
+    double v = 0;
+    for (std::size_t k = mots.size(); k-- > 0;) v = v * 0x1p64 + static_cast<double>(mots[k]);
+    return v;
+}
+
+double Compte::log10() const {
+    if (mots.empty()) return -1;
+    const std::size_t k = mots.size() - 1;
+    double tete = static_cast<double>(mots[k]);
+    if (k > 0) tete += static_cast<double>(mots[k - 1]) * 0x1p-64;
+    return std::log10(tete) + static_cast<double>(64 * k) * std::log10(2.0);
 }

@@ -2,8 +2,10 @@
 // solutions of any size.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /// Unsigned 128-bit integer: products of two 64-bit words, residues.
@@ -26,6 +28,15 @@ struct Compte {
     /// The product, exact.
     friend Compte operator*(const Compte& x, const Compte& y);
     bool operator==(const Compte& autre) const = default;
+    std::strong_ordering operator<=>(const Compte& autre) const;
     /// Plain decimal digits, "0" for the count 0.
     std::string decimal() const;
+    /// The count of the plain decimal digits `chiffres` (nothing else in it,
+    /// at least one).
+    static Compte de_decimal(std::string_view chiffres);
+    /// The nearest double (infinity past 1.8 x 10^308).
+    double en_double() const;
+    /// Its base 10 logarithm, from its top bits (a count may pass 10^308);
+    /// -1 for the count 0.
+    double log10() const;
 };

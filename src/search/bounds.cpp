@@ -6,7 +6,7 @@
 // Leaves for the search: ND1, Smax > SN, and the shortest run of smallest
 // divisors that reaches SN: Div[1..i], of sum S3.
 // Cost: a few passes over Div; never depends on the number of subsets.
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "search/search.h"
 #include "state/state.h"
 

@@ -4,13 +4,15 @@
 // Reads: Div[1..ND1], ND1, SN, Sol, N, nf, Nfact, Nexpo.
 // Writes: ns, ndif, NS[1..ND1]; the solutions' header and the solutions,
 //         when Sol = 1; on standard error the progress line, and the warning
-//         before a search that cannot end in reasonable time.
+//         before a search that cannot end in reasonable time; the
+//         dispositions of SIGINT and SIGTERM during the search.
 #include <optional>
 #include <string_view>
 
-#include "dialogue/console.h"
+#include "console/console.h"
+#include "console/interruption.h"
+#include "console/progress.h"
 #include "engine/engine.h"
-#include "search/progress.h"
 #include "search/search.h"
 #include "state/state.h"
 
@@ -41,16 +43,17 @@ void recherche_rapide(const Reglages& reglages) {
     if (ND1 >= 1) probleme.elements.assign(&Div[1], &Div[1] + ND1);
     probleme.cible = SN;
     if (N > 1) {
-        probleme.n = N;
+        probleme.N = N;
         for (int f = 1; f <= nf; ++f) probleme.facteurs.push_back({Nfact[f], static_cast<int>(Nexpo[f])});
     }
     vider_sortie();  // the divisors and their sum are on screen before a long search
-    Avancement avancement(Sol == 1);
+    LigneDeProgres avancement(true, Sol == 1);
+    const Interruption interruption(Interruption::Mode::sur_le_champ);
     Rappels rappels;
     if (avancement.actif())
         rappels.progres = [&](double part, std::optional<std::uint64_t> trouvees) {
             avancement.montrer(part, trouvees);
-            return true;  // Ctrl-C ends the program from the Avancement's handler
+            return true;  // Ctrl-C ends the program from its handler
         };
     rappels.lenteur = avertir_lenteur;
     if (Sol == 1) {

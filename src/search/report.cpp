@@ -3,7 +3,7 @@
 // Reads: ns, SN, ndif, NS[1..ndif].
 // Writes: j; shrinks Term, Term1, Ter, Div, NS, Prod, Nexpo and Nfact back to
 //         their one start-up element. The prime table is kept.
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "search/search.h"
 #include "state/state.h"
 

@@ -1,20 +1,11 @@
-// The divisor-sum search: one calculation from its questions to its report.
+// The divisor-sum search: the bounds of one calculation and its quick
+// outcomes, the walk or the engine over the subsets, the report.
 #pragma once
 
 #include <functional>
 #include <vector>
 
 #include "engine/engine.h"
-
-/// One calculation: asks N, whether to print every solution, the target;
-/// then runs its stages (etapes).
-void calcul();
-
-/// The stages of one calculation, once its answers are in N, S, S1, Sol,
-/// Sdif and SN: the factorisation, the divisor list, the bounds and, unless
-/// a quick outcome ends the calculation there, the search and its report.
-/// The working lists are back at their start-up length afterwards.
-void etapes();
 
 /// The bounds stage: cuts the divisors above a chosen target, prints them and
 /// their sum, and settles the two quick outcomes. Returns true when the

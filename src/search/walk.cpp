@@ -10,7 +10,7 @@
 // Reads: Div[1..ND1], ND1, SN, Sol, i (from the bounds stage).
 // Writes: Term, Term1, Ter, S3, T, T0, K, ndec, i, j, A; ns, ndif, NS.
 // Cost: up to 2^ND1 patterns, each scanned in up to ND1 steps.
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "search/search.h"
 #include "state/state.h"
 

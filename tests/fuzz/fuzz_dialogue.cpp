@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "dialogue/dialogue.h"
 #include "search/search.h"
 #include "support/oracle.h"

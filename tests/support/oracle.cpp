@@ -8,9 +8,9 @@
 
 #include <stdexcept>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "dialogue/dialogue.h"
-#include "divisors/large_factor.h"
+#include "engine/factorisation.h"
 #include "search/search.h"
 
 namespace essai {

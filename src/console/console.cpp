@@ -1,8 +1,8 @@
 // Buffered console output and word-by-word input on file descriptors 0 and 1;
 // unbuffered messages and the terminal's width on file descriptor 2.
-#include "dialogue/console.h"
+#include "console/console.h"
 
-#include "dialogue/language.h"
+#include "console/language.h"
 
 #include <cerrno>
 #include <charconv>
@@ -83,7 +83,7 @@ bool entree_terminee = false;  // end of input met, or a read failed
 bool est_blanc(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Makes at least one unread byte available; false at end of input.
-bool remplir_entree() {
+bool charger_entree() {
     if (entree_debut < entree_fin) return true;
     if (entree_terminee) return false;
     vider_sortie();  // the question is visible before the program waits
@@ -97,16 +97,19 @@ bool remplir_entree() {
     return true;
 }
 
-// Writes n bytes out to standard output. Nobody reads what we print any more
-// (a closed pipe, a full disk): say why, then stop at once; the status is the
-// usual one.
-void ecrire_tel_quel(const char* octets, std::size_t n) {
-    errno = 0;
-    if (console.ecrire(octets, n)) return;
-    const int cause = errno;
-    ecrire_erreurs(cause != 0 ? remplir(_("taverlune: write error: %s\n"), {std::strerror(cause)})
+// Nobody reads what we print any more (a closed pipe, a full disk): say why,
+// then stop at once; the status is the usual one.
+[[noreturn]] void echec_d_ecriture(int cause) {
+    ecrire_erreurs(cause != 0 ? composer(_("taverlune: write error: %s\n"), {std::strerror(cause)})
                               : std::string(_("taverlune: write error\n")));
     console.quitter();
+    std::_Exit(1);  // in case a harness's quitter returned
+}
+
+// Writes n bytes out to standard output.
+void ecrire_tel_quel(const char* octets, std::size_t n) {
+    errno = 0;
+    if (!console.ecrire(octets, n)) echec_d_ecriture(errno);
 }
 
 }  // namespace
@@ -178,7 +181,7 @@ void repositionner_entree() {
 Lecture lire_mot(char* mot, std::size_t capacite, std::size_t& longueur) {
     longueur = 0;
     for (;;) {  // leading white space
-        if (!remplir_entree()) return Lecture::fin;
+        if (!charger_entree()) return Lecture::fin;
         while (entree_debut < entree_fin && est_blanc(tampon_entree[entree_debut])) ++entree_debut;
         if (entree_debut < entree_fin) break;
     }
@@ -189,7 +192,7 @@ Lecture lire_mot(char* mot, std::size_t capacite, std::size_t& longueur) {
             ++entree_debut;
         }
         if (entree_debut < entree_fin) break;  // the white space stays unread
-        if (!remplir_entree()) break;          // the word ends at the end of input
+        if (!charger_entree()) break;          // the word ends at the end of input
     }
     return Lecture::mot;
 }
@@ -208,7 +211,20 @@ bool erreurs_sur_un_autre_terminal() { return console.est_terminal(2) && !consol
 
 int colonnes_erreurs() { return console.colonnes(2); }
 
+void ecrire_dans(int fd, std::string_view texte) {
+    while (!texte.empty()) {
+        const ssize_t n = ::write(fd, texte.data(), texte.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) echec_d_ecriture(n < 0 ? errno : ENOSPC);
+        texte.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
 void ecrire_erreurs(std::string_view texte) { console.ecrire_erreurs(texte.data(), texte.size()); }
+
+void ecrire_ligne_erreur(std::string_view texte) {
+    ecrire_erreurs(composer(_("taverlune: %s\n"), {std::string(texte)}));
+}
 
 Branchements branchements_du_processus() {
     return {lire_fd0,        fd0_est_fichier,       fd0_a_la_fin, ecrire_fd1, quitter_processus,

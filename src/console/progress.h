@@ -1,5 +1,4 @@
-// A progress line on standard error for long searches, and what Ctrl-C does
-// during a search.
+// The progress line of long searches, on standard error.
 //
 // Shown only when standard error is a terminal and the solutions are not
 // being printed on that same terminal; it appears once the search has run for
@@ -14,15 +13,11 @@
 // where it was, so that the screen after the search is exactly the screen
 // without it. Otherwise the cursor is at the start of a line of its own, and
 // the progress is drawn there. The engine's progress callback draws it: no
-// thread or timer of its own.
-//
-// While an Avancement exists, the first SIGINT or SIGTERM erases the line,
-// says on standard error that the calculation was interrupted, and ends the
-// program by that signal (status 130 or 143 in a shell). A signal that was
-// ignored when the search began stays ignored. One Avancement at a time.
+// thread or timer of its own. It tells the interruption (interruption.h)
+// how to erase it.
 //
 // Reads: the console (which terminals, the width of standard error's).
-// Writes: standard error only.
+// Writes: standard error.
 #pragma once
 
 #include <chrono>
@@ -33,20 +28,24 @@
 
 #include "engine/engine.h"
 
-class Avancement {
+class LigneDeProgres {
 public:
-    /// `affiche_solutions`: the solutions go to standard output.
-    explicit Avancement(bool affiche_solutions);
-    ~Avancement();
-    Avancement(const Avancement&) = delete;
-    Avancement& operator=(const Avancement&) = delete;
+    /// `demandee`: the caller wants it at all; `affiche_solutions`: the
+    /// solutions go to standard output meanwhile.
+    LigneDeProgres(bool demandee, bool affiche_solutions);
+    ~LigneDeProgres();  ///< erases it
+    LigneDeProgres(const LigneDeProgres&) = delete;
+    LigneDeProgres& operator=(const LigneDeProgres&) = delete;
 
     /// A line may be drawn: standard error is a terminal we may write on.
     bool actif() const { return actif_; }
     /// Looks at the clock, and draws the line if it is time: `part` is the
     /// share of the work done, in [0, 1], with the solutions found so far
     /// when the search knows them (not while counting).
-    void montrer(double part, std::optional<std::uint64_t> solutions);
+    void montrer(double part, std::optional<std::uint64_t> solutions = std::nullopt);
+    /// Takes it off the screen, before a message on standard error or the
+    /// results on standard output.
+    void effacer();
 
 private:
     bool actif_ = false;    // standard error is a terminal we may write on

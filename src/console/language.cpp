@@ -1,5 +1,5 @@
 // The language of the messages (see language.h).
-#include "dialogue/language.h"
+#include "console/language.h"
 
 #include <unistd.h>
 
@@ -66,7 +66,7 @@ const char* traduire(const char* message) {
     return anglais || *message == '\0' ? message : gettext(message);
 }
 
-std::string remplir(const char* modele, std::initializer_list<std::string> valeurs) {
+std::string composer(const char* modele, std::initializer_list<std::string> valeurs) {
     std::string r;
     auto v = valeurs.begin();
     for (const char* p = modele; *p != '\0'; ++p) {

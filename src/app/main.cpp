@@ -2,7 +2,7 @@
 // or for scripts through the command line.
 #include "command_line/command_line.h"
 #include "dialogue/dialogue.h"
-#include "dialogue/language.h"
+#include "console/language.h"
 
 int main(int argc, char** argv) {
     preparer_la_langue();  // standard error's messages; the dialogue stays French

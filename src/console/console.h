@@ -28,6 +28,11 @@ void ecrire_compte(const Compte& n);
 /// ends the program.
 void vider_sortie();
 
+/// Writes all of `texte` to the file open on `fd` (not standard output),
+/// at once; a failed write is said and ends the program, as on standard
+/// output.
+void ecrire_dans(int fd, std::string_view texte);
+
 /// At the start of a question: on a regular file, skips all that is not read
 /// yet (the read position goes to the end); on a pipe or a terminal, nothing
 /// already typed is lost.
@@ -58,6 +63,9 @@ int colonnes_erreurs();
 /// Writes to standard error at once, unbuffered; a failure is ignored.
 /// Async-signal-safe with the process's branchements (one write(2) loop).
 void ecrire_erreurs(std::string_view texte);
+/// "taverlune: " and the text, in the reader's language, as one line on
+/// standard error.
+void ecrire_ligne_erreur(std::string_view texte);
 
 // ---- For the tests and the fuzzing harness ------------------------------------
 

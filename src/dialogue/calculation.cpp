@@ -6,9 +6,9 @@
 #include <cstring>
 #include <new>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "dialogue/dialogue.h"
-#include "dialogue/language.h"
+#include "console/language.h"
 #include "divisors/divisors.h"
 #include "search/search.h"
 #include "state/state.h"

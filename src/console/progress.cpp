@@ -1,20 +1,14 @@
-// The progress line of long searches, and the interruption of a search by a
-// signal (see progress.h).
-//
-// Reads: the console's terminals and width. Writes: standard error; the
-// dispositions of SIGINT and SIGTERM while an Avancement exists.
-#include "search/progress.h"
-
-#include <pthread.h>
+// The progress line of long searches (see progress.h).
+#include "console/progress.h"
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <string_view>
 
-#include "dialogue/console.h"
-#include "dialogue/language.h"
+#include "console/console.h"
+#include "console/interruption.h"
+#include "console/language.h"
 
 namespace {
 
@@ -29,41 +23,6 @@ constexpr std::string_view effacer_dessous = "\0337\033D\r\033[K\0338";
 constexpr std::string_view avant_ligne = "\r";
 constexpr std::string_view apres_ligne = "\033[K";
 constexpr std::string_view effacer_ligne = "\r\033[K";
-
-// What the signal handler writes, made before it is installed: the line that
-// erases the progress, and the message (with what it needs before it on the
-// terminal).
-std::string_view effacement;
-char message[256];
-std::size_t longueur_message = 0;
-volatile std::sig_atomic_t ligne_affichee = 0;
-
-constexpr int signaux[] = {SIGINT, SIGTERM};
-struct sigaction anciennes[2];
-bool installes[2] = {false, false};
-
-// Erases the line, says why the program ends, and ends it by the signal
-// itself. Async-signal-safe: writes, sigaction, pthread_sigmask and raise.
-void interrompre(int signal) {
-    if (ligne_affichee) ecrire_erreurs(effacement);
-    ecrire_erreurs(std::string_view(message, longueur_message));
-    struct sigaction defaut {};
-    defaut.sa_handler = SIG_DFL;
-    sigemptyset(&defaut.sa_mask);
-    ::sigaction(signal, &defaut, nullptr);
-    sigset_t seul;
-    sigemptyset(&seul);
-    sigaddset(&seul, signal);
-    ::pthread_sigmask(SIG_UNBLOCK, &seul, nullptr);
-    ::raise(signal);
-}
-
-void preparer_message(std::string_view avant) {
-    longueur_message = 0;
-    for (const std::string_view morceau : {avant, std::string_view(_("taverlune: calculation interrupted\n"))})
-        for (const char c : morceau)
-            if (longueur_message < sizeof message) message[longueur_message++] = c;
-}
 
 // A duration below a year.
 std::string duree(double secondes) {
@@ -89,10 +48,10 @@ std::string ligne_avancement(double part, double secondes, std::optional<std::ui
     std::string morceaux[4] = {texte};
     if (part > 0) {
         const double reste = secondes * (1 - part) / part;
-        morceaux[1] = reste < an ? remplir(_(", about %s left"), {duree(reste)}) : _(", more than a year left");
+        morceaux[1] = reste < an ? composer(_(", about %s left"), {duree(reste)}) : _(", more than a year left");
     }
-    morceaux[2] = secondes < an ? remplir(_(", %s spent"), {duree(secondes)}) : _(", more than a year spent");
-    if (solutions) morceaux[3] = remplir(_(", %s solutions"), {std::to_string(*solutions)});
+    morceaux[2] = secondes < an ? composer(_(", %s spent"), {duree(secondes)}) : _(", more than a year spent");
+    if (solutions) morceaux[3] = composer(_(", %s solutions"), {std::to_string(*solutions)});
 
     // The last column stays empty: a character there would wrap on some terminals.
     const std::size_t place = largeur > 0 ? largeur - 1 : 0;
@@ -101,38 +60,26 @@ std::string ligne_avancement(double part, double secondes, std::optional<std::ui
     return ligne;
 }
 
-Avancement::Avancement(bool affiche_solutions) {
+LigneDeProgres::LigneDeProgres(bool demandee, bool affiche_solutions) {
     const bool terminal = erreurs_sur_un_terminal();
     dessous_ = terminal && !erreurs_sur_un_autre_terminal();  // standard output is there too
-    actif_ = terminal && !(affiche_solutions && dessous_);
+    actif_ = demandee && terminal && !(affiche_solutions && dessous_);
     debut_ = dernier_ = std::chrono::steady_clock::now();
-
     // The message after a Ctrl-C: below the line of results left open, or in
     // place of the progress (and of the ^C that the terminal shows).
-    effacement = dessous_ ? effacer_dessous : effacer_ligne;
-    preparer_message(dessous_ ? "\n" : terminal ? effacer_ligne : "");
-    ligne_affichee = 0;
-    struct sigaction action {};
-    action.sa_handler = interrompre;
-    sigemptyset(&action.sa_mask);
-    for (const int s : signaux) sigaddset(&action.sa_mask, s);
-    for (int k = 0; k < 2; ++k) {
-        installes[k] = ::sigaction(signaux[k], nullptr, &anciennes[k]) == 0 &&
-                       anciennes[k].sa_handler != SIG_IGN &&  // nohup, or a background job
-                       ::sigaction(signaux[k], &action, nullptr) == 0;
-    }
+    noter_ligne(dessous_ ? effacer_dessous : effacer_ligne, dessous_ ? "\n" : terminal ? effacer_ligne : "", false);
 }
 
-Avancement::~Avancement() {
-    if (affiche_) {
-        ecrire_erreurs(effacement);
-        ligne_affichee = 0;
-    }
-    for (int k = 0; k < 2; ++k)
-        if (installes[k]) ::sigaction(signaux[k], &anciennes[k], nullptr);
+LigneDeProgres::~LigneDeProgres() { effacer(); }
+
+void LigneDeProgres::effacer() {
+    if (!affiche_) return;
+    ecrire_erreurs(dessous_ ? effacer_dessous : effacer_ligne);
+    affiche_ = false;
+    noter_ligne(dessous_ ? effacer_dessous : effacer_ligne, dessous_ ? "\n" : effacer_ligne, false);
 }
 
-void Avancement::montrer(double part, std::optional<std::uint64_t> solutions) {
+void LigneDeProgres::montrer(double part, std::optional<std::uint64_t> solutions) {
     if (!actif_) return;
     const auto maintenant = std::chrono::steady_clock::now();
     const double ecoule = std::chrono::duration<double>(maintenant - debut_).count();
@@ -143,8 +90,8 @@ void Avancement::montrer(double part, std::optional<std::uint64_t> solutions) {
     const std::string texte = ligne_avancement(part, ecoule, solutions, colonnes > 0 ? colonnes : 80);
     std::string dessin;
     dessin.append(dessous_ ? avant_dessous : avant_ligne).append(texte).append(dessous_ ? apres_dessous : apres_ligne);
+    if (!affiche_) noter_ligne(dessous_ ? effacer_dessous : effacer_ligne, dessous_ ? "\n" : effacer_ligne, true);
     affiche_ = true;
-    ligne_affichee = 1;
     ecrire_erreurs(dessin);
 }
 

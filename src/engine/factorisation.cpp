@@ -10,7 +10,7 @@
 // Pollard–Brent rho; the pieces are split again until all are prime.
 // All residue arithmetic modulo the odd number being split is in Montgomery
 // form with R = 2^64, which is valid for every odd modulus below 2^64.
-#include "divisors/large_factor.h"
+#include "engine/factorisation.h"
 
 #include <algorithm>
 #include <array>

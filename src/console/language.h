@@ -32,4 +32,4 @@ const char* traduire(const char* message);
 #define N_(texte) texte
 
 /// `modele` with each %s replaced by the next of `valeurs`, in order.
-std::string remplir(const char* modele, std::initializer_list<std::string> valeurs);
+std::string composer(const char* modele, std::initializer_list<std::string> valeurs);
