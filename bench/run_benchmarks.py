@@ -41,8 +41,8 @@ Two comparisons follow the table:
   listing_bench (bench/listing_bench.cpp) of BENCH_DIR, when it is built:
   the listing's CPU time, the time to write the same bytes through a 64 KiB
   buffer to /dev/null, and their ratio, medians of --repetitions.
-- The factorisation alone, class by class, from large_factor_bench
-  (bench/large_factor_bench.cpp) of BENCH_DIR, when it is built: each
+- The factorisation alone, class by class, from factorisation_bench
+  (bench/factorisation_bench.cpp) of BENCH_DIR, when it is built: each
   number's least time over the iterations, and per class the mean, the 99th
   percentile, the largest, and how many numbers took more than 0.1 ms.
 
@@ -353,8 +353,8 @@ def listing_against_limit(bench_dir, repetitions):
 
 def factorisation_classes(bench_dir):
     """Rows (class, numbers, mean, p99, max, over 0.1 ms) from
-    large_factor_bench, or None when it is not built."""
-    exe = os.path.join(bench_dir, "bench", "large_factor_bench")
+    factorisation_bench, or None when it is not built."""
+    exe = os.path.join(bench_dir, "bench", "factorisation_bench")
     if not os.access(exe, os.X_OK):
         return None
     print("... factorisation by class", file=sys.stderr, flush=True)
@@ -524,9 +524,9 @@ def main():
         print_table(("listing", "listing", "limit", "ratio"), limit_rows)
     print()
     if factor_classes is None:
-        print(f"{args.bench_dir}/bench/large_factor_bench: not built, no factorisation by class.")
+        print(f"{args.bench_dir}/bench/factorisation_bench: not built, no factorisation by class.")
     else:
-        print("The factorisation alone (large_factor_bench; each number's least time over the iterations):")
+        print("The factorisation alone (factorisation_bench; each number's least time over the iterations):")
         print()
         print_table(("class", "numbers", "mean", "p99", "max", "over 0.1 ms"), factor_classes)
 

@@ -8,7 +8,7 @@
 // Cost: one trial division per prime up to the square root of what remains,
 // for trial primes below 1000 (the table then holds at most the 169 primes up
 // to 1009); what still needs larger ones has no factor below 1000 and is
-// split by Miller-Rabin, elliptic curves and Pollard-Brent (large_factor.h),
+// split by Miller-Rabin, elliptic curves and Pollard-Brent (factorisation.h),
 // on average well under 0.1 ms, instead of up to 1.5 x 10^8 trial divisions.
 // The factors, their exponents and S1 are those that trial division alone
 // would give; only how far the table grows, and k, differ.
@@ -16,7 +16,7 @@
 #include <limits>
 
 #include "divisors/divisors.h"
-#include "engine/factorisation.h"
+#include "engine/engine.h"
 #include "state/state.h"
 
 namespace {
@@ -44,14 +44,9 @@ constexpr Integer borne_essais = 1000;
 // division would have met the square-root rule with the largest of them
 // left alone in S when its exponent is 1: S1 is set as it would have been.
 void facteurs_restants() {
-    const std::vector<std::uint64_t> facteurs = facteurs_premiers(static_cast<std::uint64_t>(S));
-    for (std::size_t q = 0; q < facteurs.size(); ++q) {
-        const Integer p = static_cast<Integer>(facteurs[q]);
-        if (q == 0 || facteurs[q - 1] != facteurs[q]) {
-            nouveau_facteur(p);
-            Nexpo[nf] = 0;
-        }
-        ++Nexpo[nf];
+    for (const PuissancePremiere& f : factoriser(S)) {
+        nouveau_facteur(f.p);
+        Nexpo[nf] = f.e;
     }
     if (Nexpo[nf] == 1) S1 = Nfact[nf];
     S = 1;

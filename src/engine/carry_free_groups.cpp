@@ -1,5 +1,5 @@
 // The groups of divisors whose sums never carry into one another (see
-// groups.h).
+// carry_free_groups.h).
 #include "engine/carry_free_groups.h"
 
 #include <algorithm>

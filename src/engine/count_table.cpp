@@ -1,4 +1,4 @@
-// Counting subsets by sum and number of terms (see counting.h).
+// Counting subsets by sum and number of terms (see count_table.h).
 //
 // A pass computes the whole table modulo one prime below 2^15: cells of 16
 // bits keep the table small enough for the processor's caches, and sixteen

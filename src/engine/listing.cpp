@@ -6,7 +6,7 @@
 // with each larger divisor in turn, smallest first, meets them in that same
 // order.
 //
-// With the table of reachable sums (reachable.h) it takes a divisor only when
+// With the table of reachable sums (reachable_sums.h) it takes a divisor only when
 // the divisors after it in its group can make what is left, so every branch
 // leads to a solution and the work follows the solutions found. In a state of
 // the search (the units still to make and the first divisor allowed) the

@@ -1,4 +1,4 @@
-// Counting through the divisors' multiplicative structure (see structure.h).
+// Counting through the divisors' multiplicative structure (see prime_power_split.h).
 //
 // One pass modulo a prime q: the table of the divisors of a, rows [0, H]
 // (a row s above H is read from row sigma(a) - s, the complements, with
@@ -7,7 +7,7 @@
 // over s of V_i[p R' + s] * c(s); last the proper divisors of a at the top,
 // c'(R) = c(R) - y c'(R - a), y counting one term.
 //
-// Cost: the table (see counting.h), then for each level the pairs (R', s)
+// Cost: the table (see count_table.h), then for each level the pairs (R', s)
 // times the products of their bands of terms.
 #include "engine/prime_power_split.h"
 

@@ -1,4 +1,4 @@
-// The sums that the divisors left can make (see reachable.h).
+// The sums that the divisors left can make (see reachable_sums.h).
 #include "engine/reachable_sums.h"
 
 #include "engine/bitsets.h"

@@ -1,4 +1,4 @@
-// Timings of the 64-bit factorisation (divisors/large_factor.h) on its hard
+// Timings of the 64-bit factorisation (divisors/factorisation.h) on its hard
 // cases, class by class. Each iteration factorises every number of its class
 // once, timing each one; a number's time is the least over the iterations
 // (what it costs, without what other processes on a shared machine take), and

@@ -1,4 +1,4 @@
-// The 64-bit primality test and factorisation (divisors/large_factor.h)
+// The 64-bit primality test and factorisation (divisors/factorisation.h)
 // against trial division, against products of known primes, and against
 // numbers that fool weaker tests.
 #include <gtest/gtest.h>
