@@ -11,7 +11,7 @@
 // instead of two: its time goes in moving rows to and from memory.
 #include "engine/count_table.h"
 
-#include <immintrin.h>
+#include "engine/x86.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +37,7 @@ inline void ajouter(Residu* __restrict dst, const Residu* __restrict src, std::s
     }
 }
 
+#ifdef TAVERLUNE_X86
 /// The same, sixteen cells at a time. The last sixteen may reach past nb:
 /// the cells there are written back as they were read (a table belongs to
 /// one thread).
@@ -59,6 +60,7 @@ __attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Resi
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), r);
     }
 }
+#endif
 
 /// The bound sweep: one upper bound per row, and the updates counted.
 struct ModeBorne {
@@ -85,8 +87,11 @@ struct ModeModulaire {
     std::uint64_t cellules = 0;
 
     bool ligne(std::size_t, std::size_t, std::int64_t dst, std::int64_t src, std::size_t nb) {
+#ifdef TAVERLUNE_X86
         if constexpr (AVX2) ajouter_avx2(tab + dst, tab + src, nb, q);
-        else ajouter(tab + dst, tab + src, nb, q);
+        else
+#endif
+            ajouter(tab + dst, tab + src, nb, q);
         cellules += nb;
         return true;
     }
@@ -98,8 +103,12 @@ struct ModeModulaire {
 };
 
 bool avx2_present() {
+#ifdef TAVERLUNE_X86
     static const bool oui = __builtin_cpu_supports("avx2");
     return oui;
+#else
+    return false;
+#endif
 }
 
 }  // namespace
@@ -267,9 +276,11 @@ template <class Mode>
 
 namespace {
 
+#ifdef TAVERLUNE_X86
 __attribute__((target("avx2"))) void remplir_avx2(const TableDeComptes& t, ModeModulaire<true>& mode) {
     Balayage::tout(t, mode);
 }
+#endif
 
 void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) { Balayage::tout(t, mode); }
 
@@ -279,10 +290,13 @@ void TableDeComptes::remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* 
                              const std::atomic<bool>* arret) const {
     if (cellules_ == 0) return;
     tab[lignes_[0].base] = 1;  // the empty subset: sum 0, 0 terms
+#ifdef TAVERLUNE_X86
     if (avx2_present() && !portable_) {
         ModeModulaire<true> mode{tab, q, fait, arret};
         remplir_avx2(*this, mode);
-    } else {
+    } else
+#endif
+    {
         ModeModulaire<false> mode{tab, q, fait, arret};
         remplir_sans_avx2(*this, mode);
     }
@@ -505,12 +519,14 @@ bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n
                         tab[s] = v >= q ? static_cast<Residu>(v - q) : v;
                     }
                 } else {
+#ifdef TAVERLUNE_X86
                     for (std::int64_t s = f[k].haut; s >= f[k].bas;) {
                         const std::int64_t b = std::min(x, s - f[k].bas + 1);
                         Residu* dst = tab + (s - b + 1);
                         ajouter_avx2(dst, dst - x, static_cast<std::size_t>(b), q);
                         s -= b;
                     }
+#endif
                 }
                 fait->fetch_add(static_cast<std::uint64_t>(std::max<std::int64_t>(0, f[k].haut - f[k].bas + 1)),
                                 std::memory_order_relaxed);

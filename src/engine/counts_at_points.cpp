@@ -13,7 +13,7 @@
 // J values of y (1, 2, .., J) for each prime, then Newton's interpolation.
 #include "engine/counts_at_points.h"
 
-#include <immintrin.h>
+#include "engine/x86.h"
 
 #include <algorithm>
 #include <atomic>
@@ -47,6 +47,7 @@ void ajouter_fois(Residu* dst, const Residu* src, std::size_t nb, const Residu* 
         dst[c] = static_cast<Residu>((dst[c] + static_cast<std::uint32_t>(w[c % L]) * src[c]) % q);
 }
 
+#ifdef TAVERLUNE_X86
 /// The same, sixteen cells at a time. w and wp hold y and y' for each of
 /// the sixteen lanes; the last sixteen may reach past nb, and are written
 /// back there as they were read.
@@ -73,6 +74,7 @@ __attribute__((target("avx2"))) void ajouter_fois_avx2(Residu* dst, const Residu
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), s);
     }
 }
+#endif
 
 /// The coefficients of the polynomial of degree < J whose value at y = j + 1
 /// is v[j], modulo q (Newton's divided differences: the points are 1 apart).
@@ -132,7 +134,9 @@ bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::ve
     if (!tient()) return false;
     const std::size_t groupes = (J + L - 1) / L;
 
+#ifdef TAVERLUNE_X86
     const bool avx2 = __builtin_cpu_supports("avx2") && !tache.reglages.noyau_portable;
+#endif
     const double travail = mises_a_jour(f) * static_cast<double>(L);
     const double tout = std::max(1.0, travail * static_cast<double>(P * groupes));
     const bool bref = tout < 1e7 || (tache.reglages.fils == 1 && !tache.rappels.progres);
@@ -147,6 +151,9 @@ bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::ve
             y[l] = static_cast<Residu>((g * L + l % L + 1) % qk);
             yp[l] = static_cast<Residu>((static_cast<std::uint32_t>(y[l]) << 16) / qk);
         }
+#ifndef TAVERLUNE_X86
+        (void)yp;  // y' serves the AVX2 kernel alone
+#endif
         std::fill(tab, tab + L, Residu{1});  // the empty subset, at every y
         for (std::size_t e = 0; e < f.size(); ++e) {
             const std::int64_t x = d[e];
@@ -155,8 +162,11 @@ bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::ve
                 const std::int64_t b = std::min(x, s - f[e].bas + 1);
                 Residu* dst = tab + static_cast<std::size_t>(s - b + 1) * L;
                 const std::size_t nb = static_cast<std::size_t>(b) * L;
+#ifdef TAVERLUNE_X86
                 if (avx2 && xL >= 16) ajouter_fois_avx2(dst, dst - xL, nb, y, yp, qk);
-                else ajouter_fois(dst, dst - xL, nb, y, L, qk);
+                else
+#endif
+                    ajouter_fois(dst, dst - xL, nb, y, L, qk);
                 s -= b;
             }
             fait.fetch_add(static_cast<std::uint64_t>(std::max<std::int64_t>(0, f[e].haut - f[e].bas + 1)) * L,

@@ -33,10 +33,7 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define TAVERLUNE_AVX 1
-#endif
+#include "engine/x86.h"
 
 #include "engine/reachable_sums.h"
 #include "engine/task.h"
@@ -68,7 +65,7 @@ void copier_lignes_ordinaire(char* vers, const char* termes, std::size_t fin, co
     }
 }
 
-#ifdef TAVERLUNE_AVX
+#ifdef TAVERLUNE_X86
 __attribute__((target("avx"))) inline __m256i lire_bloc(const char* depuis) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depuis));
 }
@@ -117,7 +114,7 @@ using CopieDeLignes = void (*)(char*, const char*, std::size_t, const char*, con
 // machine, each question to the processor goes through the host.
 CopieDeLignes copie_de_lignes(bool portable) {
     if (portable) return copier_lignes_ordinaire;
-#ifdef TAVERLUNE_AVX
+#ifdef TAVERLUNE_X86
     static const CopieDeLignes choix = __builtin_cpu_supports("avx") ? copier_lignes_avx : copier_lignes_ordinaire;
     return choix;
 #else

@@ -11,7 +11,7 @@
 // times the products of their bands of terms.
 #include "engine/prime_power_split.h"
 
-#include <immintrin.h>
+#include "engine/x86.h"
 
 #include <algorithm>
 #include <cmath>
@@ -186,6 +186,7 @@ void convoluer(double* __restrict acc, const double* a, std::size_t na, const do
         for (std::size_t j = 0; j < nb; ++j) acc[i + j] += a[i] * b[j];
 }
 
+#ifdef TAVERLUNE_X86
 /// The same, four terms of a at a time against four sums of acc. a holds a
 /// multiple of four terms; b has four zeros before it and eight after; acc
 /// has room for eight more sums.
@@ -205,6 +206,7 @@ __attribute__((target("avx2,fma"))) void convoluer_avx2(double* acc, const doubl
         }
     }
 }
+#endif
 
 /// Products of polynomials summed in doubles: residues below 2^15 make
 /// products below 2^30, and a sum of 2^22 of them stays exact.
@@ -232,8 +234,11 @@ public:
         b_.assign(nb + 12, 0);
         for (std::size_t j = 0; j < nb; ++j) b_[4 + j] = b.c[b.bas + static_cast<int>(j)];
         double* dst = acc_.data() + a.bas + b.bas;
+#ifdef TAVERLUNE_X86
         if (avx2_) convoluer_avx2(dst, a_.data(), a_.size(), b_.data() + 4, nb);
-        else convoluer(dst, a_.data(), na, b_.data() + 4, nb);
+        else
+#endif
+            convoluer(dst, a_.data(), na, b_.data() + 4, nb);
     }
 
     /// The sum modulo q, term m.
@@ -361,7 +366,11 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
 
         const std::size_t niveaux = octets_niveaux(plan);
         const double travail = table.mises_a_jour() + plan.paires;
+#ifdef TAVERLUNE_X86
         const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && !t.reglages.noyau_portable;
+#else
+        const bool avx2 = false;
+#endif
         std::vector<Compte> comptes;
         const bool ok = compter_par_passes(
             t, static_cast<double>(std::log2(borne)), n + 1, table.cellules() * sizeof(Residu), niveaux, travail,
