@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr std::int64_t plus_grand = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t max63 = std::numeric_limits<std::int64_t>::max();
 
 // A run of decimal digits as an exact value, none past 2^63 - 1.
 std::optional<std::int64_t> chiffres(std::string_view t) {
@@ -18,7 +18,7 @@ std::optional<std::int64_t> chiffres(std::string_view t) {
     std::int64_t v = 0;
     for (const char c : t) {
         if (c < '0' || c > '9') return std::nullopt;
-        if (v > (plus_grand - (c - '0')) / 10) return std::nullopt;
+        if (v > (max63 - (c - '0')) / 10) return std::nullopt;
         v = v * 10 + (c - '0');
     }
     return v;
@@ -29,7 +29,7 @@ std::optional<std::int64_t> puissance(std::int64_t b, std::int64_t e) {
     if (b <= 1) return e == 0 ? 1 : b;  // 0^0 = 1; 0 and 1 stay where they are
     std::int64_t v = 1;
     for (std::int64_t k = 0; k < e; ++k) {  // at most 63 steps before it overflows
-        if (v > plus_grand / b) return std::nullopt;
+        if (v > max63 / b) return std::nullopt;
         v *= b;
     }
     return v;
@@ -71,7 +71,7 @@ std::optional<std::int64_t> lire_nombre(std::string_view t, bool signe) {
         if (e && m && !entiere.empty() && (point == std::string_view::npos || !fraction.empty()) &&
             static_cast<std::size_t>(*e) >= fraction.size()) {
             const auto dix = puissance(10, *e - static_cast<std::int64_t>(fraction.size()));
-            if (dix && (*m == 0 || *dix <= plus_grand / *m)) v = *m * *dix;
+            if (dix && (*m == 0 || *dix <= max63 / *m)) v = *m * *dix;
         }
     } else {
         v = chiffres(t);
@@ -180,9 +180,9 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
     if (distribution && liste) return erreur(_("--distribution and --print do not go together"));
     if (table && (distribution || liste)) return erreur(_("--table counts only: no --distribution or --print"));
     if (table && c.cible) return erreur(_("--table takes --target-offset K, not --target"));
-    if (table && c.decalage > 0 && c.fin > plus_grand - c.decalage)
+    if (table && c.decalage > 0 && c.fin > max63 - c.decalage)
         return erreur(composer(_("--target-offset %s takes the target n + K past 2^63 - 1: with it, B is at most %s"),
-                               {std::to_string(c.decalage), std::to_string(plus_grand - c.decalage)}));
+                               {std::to_string(c.decalage), std::to_string(max63 - c.decalage)}));
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
         return erreur(_("--target-offset, --records and --output go with --table"));
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));

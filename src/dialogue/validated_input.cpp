@@ -1,6 +1,7 @@
 // Validated console input: every question of the program is asked here.
 //
-// Reads: the question in chaine, xn, standard input.
+// Reads: the question in chaine, xn, valeur0 (the value an integer answer's
+//        digits are added to), standard input.
 // Writes: valeur0 (integer mode), valeur2 (yes/no mode), entree, l, l1, a, a1,
 //         refaire, valtest2; on standard error, one line for an accepted
 //         number above 2^63 - 1, with the value it is taken as.
@@ -84,8 +85,8 @@ int controle(int cas, char* chaine) {
         std::uint64_t valeur = static_cast<std::uint64_t>(valeur0);
         bool au_dela = false;
         const auto ajouter = [&](std::uint64_t chiffre) {
-            constexpr std::uint64_t plus_grand = std::numeric_limits<Integer>::max();
-            if (valeur > (plus_grand - chiffre) / 10) au_dela = true;
+            constexpr std::uint64_t max63 = std::numeric_limits<Integer>::max();
+            if (valeur > (max63 - chiffre) / 10) au_dela = true;
             valeur = valeur * 10 + chiffre;
         };
         for (a = 0, a1 = 0; a < l1 && refaire == 0; a = a1) {
