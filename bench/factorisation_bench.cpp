@@ -17,6 +17,8 @@
 
 #include "engine/factorisation.h"
 
+using namespace taverlune;
+
 namespace {
 
 using u64 = std::uint64_t;

@@ -25,6 +25,8 @@
 #include "search/search.h"
 #include "state/state.h"
 
+using namespace taverlune;
+
 namespace {
 
 int nul = -1;          // /dev/null

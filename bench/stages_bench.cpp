@@ -18,6 +18,8 @@
 #include "search/search.h"
 #include "state/state.h"
 
+using namespace taverlune;
+
 namespace {
 
 constexpr Integer k2_63_moins_1 = 9223372036854775807;          // 7^2*73*127*337*92737*649657

@@ -24,6 +24,8 @@
 #include "support/oracle.h"
 #include "support/process.h"
 
+using namespace taverlune;
+
 namespace {
 
 using namespace essai;

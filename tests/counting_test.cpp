@@ -20,6 +20,8 @@
 #include "support/oracle.h"
 #include "support/process.h"
 
+using namespace taverlune;
+
 namespace {
 
 using namespace essai;

@@ -13,6 +13,8 @@
 #include "support/oracle.h"
 #include "support/process.h"
 
+using namespace taverlune;
+
 namespace {
 
 using namespace std::string_literals;

@@ -14,6 +14,7 @@
 
 #include "support/process.h"
 
+
 namespace {
 
 using namespace essai;

@@ -11,8 +11,11 @@
 #include <random>
 
 #include "engine/factorisation.h"
+#include "engine/wide.h"
 #include "support/oracle.h"
 #include "support/process.h"
+
+using namespace taverlune;
 
 namespace {
 

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "engine/factorisation.h"
-#include "engine/exact_count.h"
+#include "engine/wide.h"
+
+using namespace taverlune;
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include "state/state.h"
 #include "support/oracle.h"
 
+using namespace taverlune;
+
 namespace {
 
 void factoriser(Integer n) {

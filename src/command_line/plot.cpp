@@ -17,6 +17,8 @@
 #include "console/console.h"
 #include "console/language.h"
 
+using namespace taverlune;
+
 namespace {
 
 constexpr double gauche = 80, droite = 780, dessus = 50, dessous = 430;  // the plotting area

@@ -17,21 +17,21 @@
 #include <string>
 #include <vector>
 
-#include "engine/exact_count.h"
+#include <taverlune/exact_count.h>
 
 /// Writes the picture to `chemin`; false, said on standard error, when the
 /// file cannot be opened (a failed write ends the program, status 1).
 bool ecrire_image(const std::string& chemin, const std::string& svg);
 
 /// The distribution of N's solutions for `cible` (par_termes[m]).
-std::string image_distribution(std::int64_t n, std::int64_t cible, const std::vector<Compte>& par_termes);
+std::string image_distribution(std::int64_t n, std::int64_t cible, const std::vector<taverlune::Compte>& par_termes);
 
 /// A table of a(n) over [debut, fin], binned as its lines come.
 class ImageTable {
 public:
     ImageTable(std::int64_t debut, std::int64_t fin, std::int64_t decalage);
     /// The next n, in order, and whether it is a record.
-    void ajouter(std::int64_t n, const Compte& a, bool record);
+    void ajouter(std::int64_t n, const taverlune::Compte& a, bool record);
     std::string svg() const;
 
 private:

@@ -20,7 +20,9 @@
 #include "console/interruption.h"
 #include "console/language.h"
 #include "console/progress.h"
-#include "engine/engine.h"
+#include <taverlune/engine.h>
+
+using namespace taverlune;
 
 #ifndef TAVERLUNE_VERSION
 #error "TAVERLUNE_VERSION comes from the build: project(taverlune VERSION ...)"

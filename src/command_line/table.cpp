@@ -15,7 +15,9 @@
 #include "console/interruption.h"
 #include "console/language.h"
 #include "console/progress.h"
-#include "engine/engine.h"
+#include <taverlune/engine.h>
+
+using namespace taverlune;
 
 int executer_table(const Commande& c) {
     std::optional<FichierDeTable> fichier;

@@ -12,6 +12,8 @@
 #include "console/console.h"
 #include "console/language.h"
 
+using namespace taverlune;
+
 namespace {
 
 // A line of a table file, "n a(n)" with n in [A, B] and a(n) in plain

@@ -15,7 +15,7 @@
 
 #include "command_line/command_line.h"
 #include "command_line/plot.h"
-#include "engine/exact_count.h"
+#include <taverlune/exact_count.h>
 
 /// The '#' line of the table `c`, line break included.
 std::string entete_de_table(const Commande& c);
@@ -34,10 +34,10 @@ public:
     /// The next n to compute; none when the file holds the whole table.
     std::optional<std::int64_t> suivant() const { return suivant_; }
     /// With --records, the largest a(n) of the file.
-    const Compte& record() const { return record_; }
+    const taverlune::Compte& record() const { return record_; }
     /// Puts the lines already in the file into the picture, and their
     /// largest a(n) into `record`; false at a line that is not of this table.
-    bool relire(ImageTable& image, Compte& record) const;
+    bool relire(ImageTable& image, taverlune::Compte& record) const;
 
     /// Appends the text, written out in pieces of 64 KiB and by vider().
     void ecrire(std::string_view texte);
@@ -51,6 +51,6 @@ private:
     int fd_ = -1;
     std::string refus_;
     std::optional<std::int64_t> suivant_;
-    Compte record_;
+    taverlune::Compte record_;
     std::string tampon_;
 };

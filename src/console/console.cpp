@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace taverlune;
+
 namespace {
 
 long lire_fd0(char* tampon, std::size_t n) {

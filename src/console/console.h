@@ -13,7 +13,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/exact_count.h"
+#include <taverlune/exact_count.h>
+
+/// An exact count (the engine's) and a 128-bit sum, as the console prints them.
+using Compte = taverlune::Compte;
+__extension__ typedef __int128 Somme;
 
 /// Appends text to standard output.
 void ecrire(std::string_view texte);

@@ -10,6 +10,8 @@
 #include "console/interruption.h"
 #include "console/language.h"
 
+using namespace taverlune;
+
 namespace {
 
 // On the terminal (VT100 sequences): ESC D moves down a line, scrolling at the

@@ -26,7 +26,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/engine.h"
+#include <taverlune/engine.h>
 
 class LigneDeProgres {
 public:
@@ -64,4 +64,4 @@ std::string ligne_avancement(double part, double secondes, std::optional<std::ui
 
 /// Tells the user, on standard error, that a search will not end in a
 /// reasonable time, and how long it would take; the search goes on.
-void avertir_lenteur(const Lenteur& l);
+void avertir_lenteur(const taverlune::Lenteur& l);

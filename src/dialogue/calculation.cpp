@@ -13,6 +13,8 @@
 #include "search/search.h"
 #include "state/state.h"
 
+using namespace taverlune;
+
 namespace {
 
 // The questions, exactly as printed.

@@ -11,6 +11,8 @@
 #include "dialogue/dialogue.h"
 #include "search/search.h"
 
+using namespace taverlune;
+
 namespace {
 
 // The presentation text, piece by piece, exactly as printed.

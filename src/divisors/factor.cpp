@@ -16,8 +16,10 @@
 #include <limits>
 
 #include "divisors/divisors.h"
-#include "engine/engine.h"
+#include <taverlune/engine.h>
 #include "state/state.h"
+
+using namespace taverlune;
 
 namespace {
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace taverlune {
+
 /// dst = src | (src << v), over `mots` words, bits shifted past the last word
 /// dropped: the sums of src, and the same sums with v added. dst may be src.
 inline void ou_decale(std::uint64_t* dst, const std::uint64_t* src, std::size_t mots, std::size_t v) {
@@ -20,3 +22,5 @@ inline void ou_decale(std::uint64_t* dst, const std::uint64_t* src, std::size_t 
         dst[x] = src[x] | decale;
     }
 }
+
+}  // namespace taverlune

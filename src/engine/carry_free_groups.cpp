@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace taverlune {
+
 Decoupage decouper(const Tache& t) {
     const std::size_t n = t.n;
     const std::size_t nf = static_cast<std::size_t>(t.nf);
@@ -51,3 +53,5 @@ Decoupage decouper(const Tache& t) {
     d.groupes.push_back(g);
     return d;
 }
+
+}  // namespace taverlune

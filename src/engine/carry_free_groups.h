@@ -15,8 +15,10 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/exact_count.h"
+#include "taverlune/exact_count.h"
 #include "engine/task.h"
+
+namespace taverlune {
 
 struct Groupe {
     std::size_t debut = 1;  ///< element[debut..fin]; empty when fin < debut
@@ -34,3 +36,5 @@ struct Decoupage {
 
 /// The groups of t.element[1..n] for the target t.cible.
 Decoupage decouper(const Tache& t);
+
+}  // namespace taverlune

@@ -22,6 +22,8 @@
 #include "engine/bitsets.h"
 #include "engine/passes.h"
 
+namespace taverlune {
+
 namespace {
 
 constexpr std::size_t tous = std::numeric_limits<std::size_t>::max();
@@ -539,3 +541,5 @@ bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n
     total = std::move(comptes[0]);
     return true;
 }
+
+}  // namespace taverlune

@@ -9,9 +9,11 @@
 #include <functional>
 #include <vector>
 
-#include "engine/exact_count.h"
+#include "taverlune/exact_count.h"
 #include "engine/residues.h"
 #include "engine/task.h"
+
+namespace taverlune {
 
 /// A table of counts of the subsets of e[0..n-1] by sum s in [0, H] and by
 /// number of terms m, modulo a prime below 2^15.
@@ -144,3 +146,5 @@ struct Fenetre {
 std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t C);
 /// The cell updates of one pass over those rows.
 double mises_a_jour(const std::vector<Fenetre>& fenetres);
+
+}  // namespace taverlune

@@ -25,6 +25,8 @@
 #include "engine/passes.h"
 #include "engine/residues.h"
 
+namespace taverlune {
+
 Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C) {
     Termes t;
     Somme s = 0;
@@ -230,3 +232,5 @@ bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n
     par_termes = std::move(resultat);
     return true;
 }
+
+}  // namespace taverlune

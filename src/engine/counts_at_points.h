@@ -23,8 +23,10 @@
 #include <vector>
 
 #include "engine/count_table.h"
-#include "engine/exact_count.h"
+#include "taverlune/exact_count.h"
 #include "engine/task.h"
+
+namespace taverlune {
 
 /// How much costlier a cell of a table at values of y is than one of the
 /// table by number of terms: a product modulo q and its reduction against
@@ -66,3 +68,5 @@ Besoin besoin_par_points(const std::int64_t* d, std::size_t n, std::int64_t T);
 /// was asked to stop.
 bool compter_par_points(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T,
                         std::vector<Compte>& par_termes);
+
+}  // namespace taverlune

@@ -7,7 +7,7 @@
 // along a prime power of N (prime_power_split.h), or over each group of
 // divisors whose sums never carry into one another (carry_free_groups.h);
 // else remembered remainders; else the listing, counting only.
-#include "engine/engine.h"
+#include "taverlune/engine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,6 +25,8 @@
 #include "engine/reachable_sums.h"
 #include "engine/residues.h"
 #include "engine/task.h"
+
+namespace taverlune {
 
 namespace {
 
@@ -77,7 +79,7 @@ constexpr double delai_raisonnable = 600;
 double bits_au_plus(const Tache& t) {
     const std::size_t utiles = static_cast<std::size_t>(
         std::upper_bound(t.element.begin() + 1, t.element.end(), t.cible) - (t.element.begin() + 1));
-    return ::bits_au_plus(utiles, static_cast<double>(t.cible));
+    return taverlune::bits_au_plus(utiles, static_cast<double>(t.cible));
 }
 
 /// The seconds of a count of `travail` units a pass.
@@ -264,7 +266,7 @@ Tache::Tache(const Probleme& p, const Reglages& r, const Rappels& rap)
 std::size_t Tache::memoire_disponible() const {
     // A budget given is taken as it is: asking the system costs more than
     // a small count.
-    return reglages.memoire != 0 ? reglages.memoire : ::memoire_disponible();
+    return reglages.memoire != 0 ? reglages.memoire : taverlune::memoire_disponible();
 }
 
 unsigned Tache::fils() const { return reglages.fils != 0 ? reglages.fils : coeurs_disponibles(); }
@@ -311,3 +313,5 @@ Resultat lister(const Probleme& p, Puits& puits, const Forme& forme, const Regla
     lister_avec_ou_sans_table(t, d, &puits, forme, resultat);
     return resultat;
 }
+
+}  // namespace taverlune

@@ -1,8 +1,11 @@
 // Exact counts: addition, product and decimal digits.
-#include "engine/exact_count.h"
+#include "engine/wide.h"
+#include "taverlune/exact_count.h"
 
 #include <algorithm>
 #include <cmath>
+
+namespace taverlune {
 
 Compte& Compte::operator+=(std::uint64_t n) {
     for (std::size_t m = 0; n != 0; ++m) {
@@ -116,3 +119,5 @@ double Compte::log10() const {
     if (k > 0) tete += static_cast<double>(mots[k - 1]) * 0x1p-64;
     return std::log10(tete) + static_cast<double>(64 * k) * std::log10(2.0);
 }
+
+}  // namespace taverlune

@@ -10,6 +10,7 @@
 // Pollard–Brent rho; the pieces are split again until all are prime.
 // All residue arithmetic modulo the odd number being split is in Montgomery
 // form with R = 2^64, which is valid for every odd modulus below 2^64.
+#include "engine/wide.h"
 #include "engine/factorisation.h"
 
 #include <algorithm>
@@ -17,6 +18,8 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+
+namespace taverlune {
 
 namespace {
 
@@ -654,3 +657,5 @@ std::vector<std::uint64_t> facteurs_premiers(std::uint64_t n) {
     std::sort(facteurs.begin(), facteurs.end());
     return facteurs;
 }
+
+}  // namespace taverlune

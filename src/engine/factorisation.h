@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace taverlune {
+
 /// True when n is prime. Deterministic for every n < 2^64: trial division by
 /// the primes below 1000, then Miller–Rabin with the seven bases 2, 325, 9375,
 /// 28178, 450775, 9780504, 1795265022. 0 and 1 are not prime.
@@ -21,3 +23,5 @@ bool est_premier(std::uint64_t n);
 /// products modulo n each on average (well under 0.1 ms), several times more
 /// for a few numbers.
 std::vector<std::uint64_t> facteurs_premiers(std::uint64_t n);
+
+}  // namespace taverlune

@@ -38,6 +38,8 @@
 #include "engine/reachable_sums.h"
 #include "engine/task.h"
 
+namespace taverlune {
+
 namespace {
 
 using u64 = std::uint64_t;
@@ -546,3 +548,5 @@ void lister_tache(const Tache& t, const SommesAtteignables* sommes, Puits* puits
     if (sommes != nullptr) lister_par_table(t, *sommes, lignes, r);
     else lister_sans_table(t, lignes, r);
 }
+
+}  // namespace taverlune

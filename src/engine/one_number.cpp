@@ -2,8 +2,11 @@
 // its sums and what the sum of the elements settles at once (see engine.h).
 #include <algorithm>
 
-#include "engine/engine.h"
+#include "engine/wide.h"
+#include "taverlune/engine.h"
 #include "engine/factorisation.h"
+
+namespace taverlune {
 
 std::vector<PuissancePremiere> factoriser(std::int64_t n) {
     std::vector<PuissancePremiere> f;
@@ -63,3 +66,5 @@ Compte compter_autrement(const Probleme& p, const Reglages& r, const Rappels& ra
     autre.par_sommes = false;
     return compter(p, autre, rappels, Mesure::distribution).total;
 }
+
+}  // namespace taverlune

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+namespace taverlune {
+
 namespace {
 
 /// A value of /proc/meminfo, in bytes; SIZE_MAX when it cannot be read.
@@ -143,3 +145,5 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
     for (void* t : tampons) std::free(t);
     return std::find(a_refaire.begin(), a_refaire.end(), 1) == a_refaire.end();
 }
+
+}  // namespace taverlune

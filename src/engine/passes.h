@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/engine.h"  // memoire_disponible, coeurs_disponibles
+#include "taverlune/engine.h"  // memoire_disponible, coeurs_disponibles
+
+namespace taverlune {
 
 /// Thrown by a pass that stops in its middle because the caller asked the
 /// search to stop: executer_passes drops that pass.
@@ -28,3 +30,5 @@ struct PasseArretee {};
 bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
                      const std::function<void(std::size_t k, void* tampon)>& passe,
                      const std::function<bool()>& attente);
+
+}  // namespace taverlune

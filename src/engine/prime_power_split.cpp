@@ -21,6 +21,8 @@
 #include "engine/counts_at_points.h"
 #include "engine/passes.h"
 
+namespace taverlune {
+
 namespace {
 
 constexpr double impossible = std::numeric_limits<double>::infinity();
@@ -664,3 +666,5 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
         return false;
     }
 }
+
+}  // namespace taverlune

@@ -23,8 +23,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/exact_count.h"
+#include "taverlune/exact_count.h"
 #include "engine/count_table.h"
+
+namespace taverlune {
 
 /// The work and memory of a split, estimated without building anything;
 /// travail is +inf when the split cannot serve.
@@ -50,3 +52,5 @@ bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::siz
 /// terms, but in a table of a few bytes a sum that stays in the caches.
 bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,
                                       std::vector<Compte>& par_termes);
+
+}  // namespace taverlune

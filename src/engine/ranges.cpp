@@ -15,8 +15,11 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/engine.h"
+#include "engine/wide.h"
+#include "taverlune/engine.h"
 #include "engine/factorisation.h"
+
+namespace taverlune {
 
 namespace {
 
@@ -271,3 +274,5 @@ std::optional<Table::Ligne> Table::suivante(const std::function<bool()>& attente
 double Table::part() const {
     return static_cast<double>(etat_->calcules.load(std::memory_order_relaxed)) / static_cast<double>(etat_->nombres);
 }
+
+}  // namespace taverlune

@@ -3,6 +3,8 @@
 
 #include "engine/bitsets.h"
 
+namespace taverlune {
+
 namespace {
 
 // Rows of a group: one per divisor, and the empty sum past its end.
@@ -35,3 +37,5 @@ bool SommesAtteignables::tient(const Decoupage& d, std::size_t octets_max) {
         mots += static_cast<double>(lignes(G)) * (static_cast<double>(G.plafond) / 64 + 1);
     return mots * 8 <= static_cast<double>(octets_max);
 }
+
+}  // namespace taverlune

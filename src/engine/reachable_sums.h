@@ -11,6 +11,8 @@
 
 #include "engine/carry_free_groups.h"
 
+namespace taverlune {
+
 class SommesAtteignables {
 public:
     SommesAtteignables(const Tache& t, const Decoupage& d);
@@ -39,3 +41,5 @@ private:
     std::vector<std::size_t> debut_groupe_;  // first word of each group's rows
     std::vector<std::uint64_t> bits_;
 };
+
+}  // namespace taverlune

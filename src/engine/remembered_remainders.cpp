@@ -8,6 +8,8 @@
 
 #include "engine/task.h"
 
+namespace taverlune {
+
 namespace {
 
 // Counting by a remembered recursion on (m, r), the number of subsets of
@@ -96,3 +98,5 @@ private:
 bool compter_par_restes(const Tache& t, std::vector<Compte>& par_termes) {
     return CompteurMemorise(t).compter_cible(par_termes);
 }
+
+}  // namespace taverlune

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace taverlune {
+
 namespace {
 
 constexpr std::uint32_t plafond_premiers = 1u << 15;
@@ -74,3 +76,5 @@ Compte reconstruire(const Residu* r, std::size_t pas, const std::vector<Residu>&
     }
     return x;
 }
+
+}  // namespace taverlune

@@ -10,7 +10,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/exact_count.h"
+#include "engine/wide.h"
+#include "taverlune/exact_count.h"
+
+namespace taverlune {
 
 /// A residue, or a prime modulus, below 2^15.
 using Residu = std::uint16_t;
@@ -32,3 +35,5 @@ std::size_t premiers_necessaires(double bits);
 /// every k (Garner's mixed radix, then exact arithmetic). `pas` is the
 /// distance between two residues of one count in r.
 Compte reconstruire(const Residu* r, std::size_t pas, const std::vector<Residu>& q);
+
+}  // namespace taverlune

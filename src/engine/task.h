@@ -8,8 +8,11 @@
 #include <optional>
 #include <vector>
 
-#include "engine/engine.h"
-#include "engine/exact_count.h"
+#include "engine/wide.h"
+#include "taverlune/engine.h"
+#include "taverlune/exact_count.h"
+
+namespace taverlune {
 
 class SommesAtteignables;
 
@@ -49,3 +52,5 @@ bool compter_par_restes(const Tache& t, std::vector<Compte>& par_termes);
 /// counted), counted by number of terms into `r`. With `sommes`, every branch
 /// it enters leads to a solution.
 void lister_tache(const Tache& t, const SommesAtteignables* sommes, Puits* puits, const Forme& forme, Resultat& r);
+
+}  // namespace taverlune

@@ -10,6 +10,8 @@
 #include "search/search.h"
 #include "state/state.h"
 
+using namespace taverlune;
+
 bool bornes() {
     if (Sdif == 1) {
         for (i = 1; i <= ND1 && Div[i] <= SN; ++i) {}

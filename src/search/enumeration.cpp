@@ -12,9 +12,11 @@
 #include "console/console.h"
 #include "console/interruption.h"
 #include "console/progress.h"
-#include "engine/engine.h"
+#include <taverlune/engine.h>
 #include "search/search.h"
 #include "state/state.h"
+
+using namespace taverlune;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "engine/engine.h"
+#include <taverlune/engine.h>
 
 /// The bounds stage: cuts the divisors above a chosen target, prints them and
 /// their sum, and settles the two quick outcomes. Returns true when the
@@ -36,15 +36,15 @@ int suiv3();
 /// The fast engine: the same output and counts as parcours, visiting only
 /// what can still lead to a solution; `reglages` are the engine's (the
 /// tests check each method alone with them).
-void recherche_rapide(const Reglages& reglages = {});
+void recherche_rapide(const taverlune::Reglages& reglages = {});
 
 /// How the dialogue writes a solution: a frame before and after it, and
 /// between two of its terms.
-extern const Forme forme_du_dialogue;
+extern const taverlune::Forme forme_du_dialogue;
 
 /// Adds counts by number of terms (par_termes[m]: solutions of m terms) to
 /// NS, ns and ndif.
-void ajouter_comptes(const std::vector<Compte>& par_termes);
+void ajouter_comptes(const std::vector<taverlune::Compte>& par_termes);
 
 /// The report (count and distribution by number of terms) and the reset of
 /// the working lists to their start-up length.

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+using namespace taverlune;
+
 int A = 0;
 Integer nouveau = 0;
 char message[200] = {};

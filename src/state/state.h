@@ -10,10 +10,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/exact_count.h"
+#include <taverlune/exact_count.h>
 
 /// A signed 64-bit integer: every divisor, answer, index and most counters.
 using Integer = std::int64_t;
+
+/// An exact count of solutions, of any size (the engine's).
+using Compte = taverlune::Compte;
+
+/// A sum of divisors on 128 bits: the divisors of a number below 2^63 can add
+/// up to more than 2^63 - 1, which no such sum on 128 bits can leave.
+__extension__ typedef __int128 Somme;
 
 /// A growable list of Integers, used from index 1 (index 0 unused, always 0).
 /// Lists only grow by appending zeros and are then written by index.

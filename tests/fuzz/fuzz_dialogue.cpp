@@ -18,6 +18,8 @@
 #include "search/search.h"
 #include "support/oracle.h"
 
+using namespace taverlune;
+
 namespace {
 
 const std::uint8_t* donnees = nullptr;

@@ -13,6 +13,8 @@
 #include "engine/factorisation.h"
 #include "search/search.h"
 
+using namespace taverlune;
+
 namespace essai {
 
 namespace {

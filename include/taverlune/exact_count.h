@@ -1,5 +1,4 @@
-// The program's wide numbers: 128-bit sums of divisors and exact counts of
-// solutions of any size.
+// Exact counts of solutions, of any size.
 #pragma once
 
 #include <compare>
@@ -8,13 +7,7 @@
 #include <string_view>
 #include <vector>
 
-/// Unsigned 128-bit integer: products of two 64-bit words, residues.
-__extension__ typedef unsigned __int128 u128;
-
-/// Sums of divisors. The divisors of a number below 2^63 can add up to more
-/// than 2^63 - 1, and a running sum may pass twice the target, so every sum
-/// is kept on 128 bits, which no such sum can leave.
-__extension__ typedef __int128 Somme;
+namespace taverlune {
 
 /// An exact count of solutions, of any size (the number of subsets of 119
 /// divisors that reach a target can pass 2^64). Little-endian 64-bit words,
@@ -40,3 +33,5 @@ struct Compte {
     /// -1 for the count 0.
     double log10() const;
 };
+
+}  // namespace taverlune

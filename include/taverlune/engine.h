@@ -25,7 +25,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/exact_count.h"
+#include "taverlune/exact_count.h"
+
+namespace taverlune {
 
 /// A prime factor of N and its exponent.
 struct PuissancePremiere {
@@ -204,3 +206,5 @@ private:
     struct Etat;
     std::unique_ptr<Etat> etat_;
 };
+
+}  // namespace taverlune
