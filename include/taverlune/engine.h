@@ -10,16 +10,24 @@
 // threads it starts, within what its Reglages give it. It writes nothing to
 // standard output or standard error and installs no signal handler.
 //
-// Memory: a method whose tables do not fit in the budget gives way to a
-// leaner one; when none fits at all, or when only counting by listing fits
-// and cannot end where a table that does not fit would, std::bad_alloc
-// leaves the call.
+// Errors are exceptions, and a call that throws has joined every thread it
+// started: std::invalid_argument for a problem that breaks its contract
+// (below); std::bad_alloc when memory runs short for even the leanest
+// method, MemoireTropCourte (a std::bad_alloc) when only a method that
+// cannot end fits while another would end given the memory; and whatever a
+// callback or the sink throws, which stops the search. A method whose tables
+// do not fit in the budget gives way to a leaner one.
+//
+// Threads: a count may run its passes on several threads of its own; every
+// callback (Rappels) and the sink (Puits) are called from the thread that
+// called the engine, never from another.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,18 +43,31 @@ struct PuissancePremiere {
     int e = 0;
 };
 
-/// What to search.
+/// What to search: the nonempty subsets of the elements whose sum is the
+/// target (the empty set is never a solution: a target below 1 has none).
+/// Checked by every call, which throws std::invalid_argument, with a
+/// message, when it breaks the contract below.
 struct Probleme {
     /// The elements that take part: ascending, distinct, positive.
     std::vector<std::int64_t> elements;
     /// The sum to reach.
     std::int64_t cible = 0;
-    /// N, when the elements are the divisors of N other than N, every one of
-    /// them up to the target; with its factorisation (primes ascending), it
-    /// opens the split along a prime power and the groups of divisors whose
-    /// sums never carry. 0 and none: the elements alone.
+    /// N >= 2, when the elements are exactly the divisors of N other than
+    /// N, every one of them up to the target; with its factorisation (primes
+    /// ascending, each exponent from 1, their product N; found by the engine
+    /// when none is given), it opens the split along a prime power and the
+    /// groups of divisors whose sums never carry. 0 and no factorisation:
+    /// the elements alone.
     std::int64_t N = 0;
     std::vector<PuissancePremiere> facteurs;
+};
+
+/// Memory too short for any method that would end: only counting by listing
+/// every solution fits, it cannot end in reasonable time, and a method left
+/// out for want of memory would end within a day.
+class MemoireTropCourte : public std::bad_alloc {
+public:
+    const char* what() const noexcept override;
 };
 
 /// How the engine may work. The defaults are the engine's own choices; the
@@ -78,18 +99,21 @@ struct Lenteur {
     bool plus_que = false;  ///< the work is more than `secondes`: only a bound could be had
 };
 
-/// What the engine tells its caller while it works. Either may be empty.
+/// What the engine tells its caller while it works. Either may be empty;
+/// both are called from the thread that called the engine. What they throw
+/// stops the search and leaves the call.
 struct Rappels {
     /// The share of the work done, in [0, 1], and the solutions found so far
     /// when the method knows them (a listing). Called a few times a second
-    /// at most from the thread that called the engine; false asks the search
-    /// to stop (the Resultat then says so).
+    /// at most, in every phase of the work; false asks the search to stop
+    /// (the Resultat then says so), which it does within a fifth of a second.
     std::function<bool(double part, std::optional<std::uint64_t> trouvees)> progres;
     /// Called once, before a search that will take long.
     std::function<void(const Lenteur&)> lenteur;
 };
 
-/// Where the listing goes: the solutions' text, in whole solutions.
+/// Where the listing goes: the solutions' text, in whole solutions, from
+/// the thread that called lister. What it throws stops the listing.
 class Puits {
 public:
     virtual ~Puits() = default;

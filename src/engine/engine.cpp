@@ -15,9 +15,12 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "engine/carry_free_groups.h"
+#include "engine/factorisation.h"
 #include "engine/count_table.h"
 #include "engine/counts_at_points.h"
 #include "engine/passes.h"
@@ -249,14 +252,67 @@ Resultat aucune(const Tache& t) {
 
 }  // namespace
 
+namespace {
+
+[[noreturn]] void refuser(const std::string& pourquoi) { throw std::invalid_argument("taverlune: " + pourquoi); }
+
+// The problem as the engine needs it, or std::invalid_argument: elements
+// ascending, distinct and positive; N's factorisation (found here when N
+// comes alone) with N as product and, as the divisors of N other than N up
+// to the target, exactly the elements.
+std::vector<PuissancePremiere> verifier(const Probleme& p) {
+    for (std::size_t k = 0; k < p.elements.size(); ++k)
+        if (p.elements[k] < 1 || (k > 0 && p.elements[k] <= p.elements[k - 1]))
+            refuser("the elements must be positive, distinct and ascending: element " + std::to_string(k) + " is " +
+                    std::to_string(p.elements[k]));
+    if (p.N < 0 || (p.N < 2 && !p.facteurs.empty()))
+        refuser("N = " + std::to_string(p.N) + " cannot have the factorisation given");
+    if (p.N < 2) return {};
+    const std::vector<PuissancePremiere> f = p.facteurs.empty() ? factoriser(p.N) : p.facteurs;
+    u128 produit = 1;
+    for (std::size_t k = 0; k < f.size(); ++k) {
+        if (f[k].e < 1 || f[k].e > 63 || (k > 0 && f[k].p <= f[k - 1].p) || f[k].p < 2 ||
+            !est_premier(static_cast<std::uint64_t>(f[k].p)))
+            refuser("the factorisation of N must be of primes ascending, each with an exponent from 1: " +
+                    std::to_string(f[k].p) + "^" + std::to_string(f[k].e) + " is not");
+        for (int e = 0; e < f[k].e && produit <= static_cast<u128>(p.N); ++e) produit *= static_cast<u128>(f[k].p);
+    }
+    if (produit != static_cast<u128>(p.N))
+        refuser("the factorisation given is not that of N = " + std::to_string(p.N));
+    std::vector<std::int64_t> d = {1};
+    for (const PuissancePremiere& q : f) {
+        const std::size_t avant = d.size();
+        std::int64_t puissance = 1;
+        for (int e = 1; e <= q.e; ++e) {
+            puissance *= q.p;
+            for (std::size_t k = 0; k < avant; ++k)
+                if (d[k] <= p.cible / puissance) d.push_back(d[k] * puissance);
+        }
+    }
+    std::sort(d.begin(), d.end());
+    std::erase_if(d, [&](std::int64_t x) { return x >= p.N || x > p.cible; });
+    if (d != p.elements)
+        refuser("the elements must be the divisors of N = " + std::to_string(p.N) + " other than N, up to the target " +
+                std::to_string(p.cible));
+    return f;
+}
+
+}  // namespace
+
+const char* MemoireTropCourte::what() const noexcept {
+    return "taverlune: memory too short for any method that would end";
+}
+
 Tache::Tache(const Probleme& p, const Reglages& r, const Rappels& rap)
-    : n(p.elements.size()), cible(p.cible), N(p.N), nf(static_cast<int>(p.facteurs.size())), reglages(r), rappels(rap) {
+    : n(p.elements.size()), cible(p.cible), N(p.N), reglages(r), rappels(rap) {
+    const std::vector<PuissancePremiere> facteurs = verifier(p);
+    nf = static_cast<int>(facteurs.size());
     element.reserve(n + 1);
     element.push_back(0);
     element.insert(element.end(), p.elements.begin(), p.elements.end());
     premier.assign(1, 0);
     exposant.assign(1, 0);
-    for (const PuissancePremiere& f : p.facteurs) {
+    for (const PuissancePremiere& f : facteurs) {
         premier.push_back(f.p);
         exposant.push_back(f.e);
     }
@@ -296,7 +352,7 @@ Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, M
     // the count cannot be had for want of memory.
     const double bits = bits_au_plus(t);
     const double liste = std::ldexp(1.0, static_cast<int>(std::min(bits, 1000.0))) / 5e6;
-    if (liste > delai_raisonnable && secondes_de(t, ecartee) < 86400) throw std::bad_alloc();
+    if (liste > delai_raisonnable && secondes_de(t, ecartee) < 86400) throw MemoireTropCourte();
     // Past 2^1000 the figure is a floor: the seconds would pass a double.
     if (bits > 40 && t.rappels.lenteur) t.rappels.lenteur({Lenteur::Quoi::comptage_par_liste, liste, 0, bits > 1000});
     lister_avec_ou_sans_table(t, d, nullptr, Forme{}, resultat);

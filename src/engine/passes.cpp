@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -78,11 +80,14 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
                      const std::function<void(std::size_t, void*)>& passe, const std::function<bool()>& attente) {
     if (nombre == 0) return true;
     fils = static_cast<unsigned>(std::min<std::size_t>(std::max(1u, fils), nombre));
-    std::vector<void*> tampons;
+    struct Liberer {
+        void operator()(void* t) const { std::free(t); }
+    };
+    std::vector<std::unique_ptr<void, Liberer>> tampons;
     for (unsigned f = 0; f < fils; ++f) {
         void* t = std::calloc(std::max<std::size_t>(octets, 1), 1);
         if (t == nullptr) break;
-        tampons.push_back(t);
+        tampons.emplace_back(t);
     }
     if (tampons.empty()) return false;
 
@@ -91,6 +96,7 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
     std::mutex verrou;
     std::condition_variable fin;
     std::size_t finis = 0;
+    std::exception_ptr erreur;  // the first exception of a pass or of attente, rethrown here
     // A pass that runs short of memory beside the others is run again alone.
     std::vector<char> a_refaire(nombre, 0);
     const auto une = [&](std::size_t k, void* tampon, bool propre) {
@@ -101,6 +107,10 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
             a_refaire[k] = 1;
         } catch (const PasseArretee&) {
             arrete = true;
+        } catch (...) {
+            const std::lock_guard<std::mutex> garde(verrou);
+            if (!erreur) erreur = std::current_exception();
+            arrete = true;
         }
     };
     const auto travailler = [&](void* tampon) {
@@ -108,9 +118,9 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
             une(k, tampon, fois == 0);
     };
     std::vector<std::thread> travailleurs;
-    for (void* t : attente ? tampons : std::vector<void*>{}) {
+    for (std::size_t f = 0; attente && f < tampons.size(); ++f) {
         try {
-            travailleurs.emplace_back([&, t] {
+            travailleurs.emplace_back([&, t = tampons[f].get()] {
                 travailler(t);
                 const std::lock_guard<std::mutex> garde(verrou);
                 ++finis;
@@ -121,28 +131,34 @@ bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
         }
     }
     if (travailleurs.empty()) {
-        travailler(tampons[0]);  // no thread, or nobody waiting: the passes run here
+        travailler(tampons[0].get());  // no thread, or nobody waiting: the passes run here
     } else {
         std::unique_lock<std::mutex> garde(verrou);
         while (finis < travailleurs.size()) {
             fin.wait_for(garde, std::chrono::milliseconds(100));
             garde.unlock();
-            if (!attente()) arrete = true;
+            // What the caller throws stops the passes; it leaves once they are joined.
+            try {
+                if (!arrete && !attente()) arrete = true;
+            } catch (...) {
+                garde.lock();
+                if (!erreur) erreur = std::current_exception();
+                arrete = true;
+                continue;
+            }
             garde.lock();
         }
     }
     for (std::thread& t : travailleurs) t.join();
-    if (arrete) {
-        for (void* t : tampons) std::free(t);
-        return false;
-    }
+    if (erreur) std::rethrow_exception(erreur);
+    if (arrete) return false;
     for (std::size_t k = 0; k < nombre; ++k)
         if (a_refaire[k] != 0) {
             a_refaire[k] = 0;
-            une(k, tampons[0], false);
+            une(k, tampons[0].get(), false);
+            if (erreur) std::rethrow_exception(erreur);
             if (a_refaire[k] != 0) break;  // not even alone
         }
-    for (void* t : tampons) std::free(t);
     return std::find(a_refaire.begin(), a_refaire.end(), 1) == a_refaire.end();
 }
 

@@ -24,7 +24,9 @@ struct PasseArretee {};
 /// run when memory or threads cannot all be had, and a pass that runs out of
 /// memory (std::bad_alloc) beside the others is run again alone afterwards.
 /// Returns false when not even one buffer can be had, a pass fails alone,
-/// or attente stopped the passes.
+/// or attente stopped the passes. Any other exception, from a pass or from
+/// attente, stops the passes and leaves here, in the calling thread, once
+/// every thread started is joined.
 /// Each pass writes its results where k says: the results never depend on
 /// the number of threads.
 bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,
