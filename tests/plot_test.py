@@ -85,6 +85,11 @@ def main():
     check('table: the stroke of a(720)', near(px(int(x), int(430 - 380 * math.log10(a[720]) / decades)), BLUE))
     for zero in (1999, 1997):
         check(f'table: a({zero}) = {a[zero]} in the grey strip', near(px(int(80 + 700 * (zero - 0.5) / 2000), 463), GREY))
+    # No solution says so; a(6) = 1, on the axis, stands above it.
+    _, px = draw(['1', '--distribution'], 'none')
+    check('no solution: words in the middle', any(near(px(x, y), (0, 0, 0), 90) for x in range(380, 480) for y in range(226, 240)))
+    _, px = draw(['--table', '1', '10'], 'ones')
+    check('a(6) = 1: a stroke above the axis', near(px(int(80 + 700 * 5.5 / 10), 427), BLUE))
     print(f'{len(failures)} failed')
     return 1 if failures else 0
 

@@ -119,6 +119,7 @@ std::string image_distribution(std::int64_t n, std::int64_t cible, const std::ve
     }
     if (!points.empty())
         s += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"#1f77b4\" stroke-width=\"1.5\"/>\n";
+    else s += texte((gauche + droite) / 2, (dessus + dessous) / 2, _("no solution"), "middle", 16);
     return s + "</svg>\n";
 }
 
@@ -169,10 +170,12 @@ std::string ImageTable::svg() const {
                  "stroke-width=\"" +
                  nombre(std::max(1.0, w * 0.8)) + "\"/>\n";
         if (c.haut < 0) continue;
+        // At least 4 pixels tall, above the axis: a(n) = 1 sits on it.
         const double ya = dessous - (dessous - dessus) * c.haut / decades,
-                     yb = dessous - (dessous - dessus) * c.bas / decades;
-        s += "<line x1=\"" + nombre(x) + "\" y1=\"" + nombre(ya - 1) + "\" x2=\"" + nombre(x) + "\" y2=\"" +
-             nombre(yb + 1) + "\" stroke=\"#1f77b4\" stroke-width=\"" + nombre(std::max(1.0, w * 0.8)) + "\"/>\n";
+                     yb = std::min(dessous - 1, dessous - (dessous - dessus) * c.bas / decades + 1);
+        s += "<line x1=\"" + nombre(x) + "\" y1=\"" + nombre(std::min(ya - 1, yb - 4)) + "\" x2=\"" + nombre(x) +
+             "\" y2=\"" + nombre(yb) + "\" stroke=\"#1f77b4\" stroke-width=\"" + nombre(std::max(1.0, w * 0.8)) +
+             "\"/>\n";
     }
     for (const auto& [n, l] : records_)
         s += "<circle cx=\"" + nombre(x_de(static_cast<double>(n))) + "\" cy=\"" +

@@ -110,8 +110,7 @@ void FichierDeTable::reprendre() {
         while (commun < debut.size() && commun < entete.size() && debut[commun] == entete[commun]) ++commun;
         if (taille > entete.size() + ligne_max || debut.find_first_not_of("0123456789 ", commun) != std::string::npos)
             refus_ = autre;
-        else
-            ecourter(0);
+        else ecourter(0);
         return;
     }
     if (!debut.starts_with(entete)) {
@@ -125,8 +124,8 @@ void FichierDeTable::reprendre() {
     const std::size_t garde = taille - queue + dernier + 1;
     if (dernier != std::string::npos && garde == entete.size()) return ecourter(garde);
     // The line before the last line break (none: a line longer than any table's).
-    const std::size_t avant = dernier == std::string::npos || dernier == 0 ? std::string::npos
-                                                                            : fin.rfind('\n', dernier - 1);
+    const std::size_t avant =
+        dernier == std::string::npos || dernier == 0 ? std::string::npos : fin.rfind('\n', dernier - 1);
     const std::optional<LigneDeTable> l =
         avant == std::string::npos ? std::nullopt
                                    : lire_ligne(std::string_view(fin).substr(avant + 1, dernier - avant - 1), c);
@@ -138,7 +137,6 @@ void FichierDeTable::reprendre() {
     suivant_ = l->n < c.fin ? std::optional<std::int64_t>(l->n + 1) : std::nullopt;
     if (c.records) record_ = Compte::de_decimal(l->a);
 }
-
 
 bool FichierDeTable::relire(ImageTable& image, Compte& record) const {
     std::string reste, morceau(std::size_t{1} << 20, '\0');
@@ -160,4 +158,3 @@ bool FichierDeTable::relire(ImageTable& image, Compte& record) const {
     }
     return true;
 }
-

@@ -277,8 +277,7 @@ std::vector<PuissancePremiere> verifier(const Probleme& p) {
                     std::to_string(f[k].p) + "^" + std::to_string(f[k].e) + " is not");
         for (int e = 0; e < f[k].e && produit <= static_cast<u128>(p.N); ++e) produit *= static_cast<u128>(f[k].p);
     }
-    if (produit != static_cast<u128>(p.N))
-        refuser("the factorisation given is not that of N = " + std::to_string(p.N));
+    if (produit != static_cast<u128>(p.N)) refuser("the factorisation given is not that of N = " + std::to_string(p.N));
     std::vector<std::int64_t> d = {1};
     for (const PuissancePremiere& q : f) {
         const std::size_t avant = d.size();
