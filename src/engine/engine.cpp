@@ -214,6 +214,10 @@ void lister_avec_ou_sans_table(const Tache& t, const Decoupage& d, Puits* puits,
             // The listing goes on without its table.
         }
     }
+    if (t.arret) {  // the caller stopped it while the table was being made
+        r.complet = false;
+        return;
+    }
     lister_tache(t, sommes.get(), puits, forme, r);
 }
 
@@ -230,7 +234,9 @@ void prevenir_d_une_liste_sans_fin(const Tache& t) {
     const double passes = static_cast<double>(premiers_necessaires(bits_au_plus(t)));
     if (b.octets > static_cast<double>(t.memoire_disponible()) || b.travail * passes > 10 * unites_par_seconde) return;
     Compte total;
+    // Silent, but its caller may stop it.
     Rappels silence;
+    silence.progres = [&t](double, std::optional<std::uint64_t>) { return t.veiller(); };
     Reglages r = t.reglages;
     const Tache comptage(Probleme{{t.element.begin() + 1, t.element.end()}, t.cible, 0, {}}, r, silence);
     try {
@@ -331,6 +337,14 @@ bool Tache::suivre(double part, std::optional<std::uint64_t> trouvees) const {
     return !arret;
 }
 
+bool Tache::veiller() const {
+    if (!rappels.progres || arret) return !arret;
+    const auto maintenant = std::chrono::steady_clock::now();
+    if (maintenant - veille_ < std::chrono::milliseconds(50)) return true;
+    veille_ = maintenant;
+    return suivre(0);
+}
+
 Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, Mesure mesure) {
     const Tache t(p, r, rappels);
     if (t.cible < 1 || t.n < 1) return aucune(t);  // no subset of positive elements reaches it
@@ -365,6 +379,10 @@ Resultat lister(const Probleme& p, Puits& puits, const Forme& forme, const Regla
     if (d.impossible) return aucune(t);
     prevenir_d_une_liste_sans_fin(t);
     Resultat resultat;
+    if (t.arret) {
+        resultat.complet = false;
+        return resultat;
+    }
     lister_avec_ou_sans_table(t, d, &puits, forme, resultat);
     return resultat;
 }

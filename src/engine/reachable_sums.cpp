@@ -3,6 +3,8 @@
 
 #include "engine/bitsets.h"
 
+#include <algorithm>
+
 namespace taverlune {
 
 namespace {
@@ -18,14 +20,18 @@ SommesAtteignables::SommesAtteignables(const Tache& t, const Decoupage& d) : d_(
         debut_groupe_.push_back(mots);
         mots += lignes(G) * largeur(G);
     }
-    bits_.assign(mots, 0);
+    // Not zeroed: zeroing hundreds of megabytes at once would keep the
+    // caller waiting; every row is written whole below.
+    bits_.reset(new std::uint64_t[mots]);
     for (std::size_t g = 0; g < d_.groupes.size(); ++g) {
         const Groupe& G = d_.groupes[g];
         const std::size_t w = largeur(G);
-        bits_[debut_groupe_[g] + (lignes(G) - 1) * w] = 1;  // past the end: the empty sum
-        for (std::size_t m = G.fin + 1; m-- > G.debut;) {
+        std::uint64_t* vide = bits_.get() + debut_groupe_[g] + (lignes(G) - 1) * w;
+        std::fill(vide, vide + w, 0);
+        vide[0] = 1;  // past the end: the empty sum
+        for (std::size_t m = G.fin + 1; m-- > G.debut && t.veiller();) {
             // row m = row m+1 | (row m+1 << v), cut at the group's last word
-            std::uint64_t* dst = bits_.data() + debut_groupe_[g] + (m - G.debut) * w;
+            std::uint64_t* dst = bits_.get() + debut_groupe_[g] + (m - G.debut) * w;
             ou_decale(dst, dst + w, w, static_cast<std::size_t>(t.element[m] / G.unite));
         }
     }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/carry_free_groups.h"
@@ -15,6 +16,7 @@ namespace taverlune {
 
 class SommesAtteignables {
 public:
+    /// Left unfinished when the caller asks the search to stop (t.arret).
     SommesAtteignables(const Tache& t, const Decoupage& d);
 
     /// The rows would take at most `octets_max` bytes.
@@ -28,7 +30,7 @@ public:
     /// holds the empty sum alone.
     const std::uint64_t* ligne(std::size_t g, std::size_t m) const {
         const Groupe& G = d_.groupes[g];
-        return bits_.data() + debut_groupe_[g] + (m - G.debut) * largeur(G);
+        return bits_.get() + debut_groupe_[g] + (m - G.debut) * largeur(G);
     }
 
     /// Bit v of a row; v at most the group's plafond.
@@ -39,7 +41,7 @@ private:
 
     const Decoupage& d_;
     std::vector<std::size_t> debut_groupe_;  // first word of each group's rows
-    std::vector<std::uint64_t> bits_;
+    std::unique_ptr<std::uint64_t[]> bits_;  // each row written whole, none zeroed first
 };
 
 }  // namespace taverlune

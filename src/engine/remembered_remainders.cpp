@@ -52,6 +52,10 @@ private:
     std::uint32_t compter_reste(std::size_t m, Somme r, std::size_t profondeur) {
         if (deborde_) return 0;
         if (r == 0) return 1;
+        if ((++pas_ & 0xFFF) == 0 && !t_.veiller()) {  // the caller asks to stop
+            deborde_ = true;
+            return 0;
+        }
         while (m > 0 && t_.element[m] > r) --m;  // too large to be taken
         if (m == 0 || r > avant_[m]) return 0;
         if (profondeur > profondeur_max) {
@@ -89,8 +93,8 @@ private:
     std::vector<Somme> avant_;  // avant_[m] = element[1] + ... + element[m]
     std::vector<std::vector<Compte>> resultats_;
     std::unordered_map<Cle, std::uint32_t, Hachage> deja_;
-    std::size_t cases_ = 0;
-    bool deborde_ = false;
+    std::size_t cases_ = 0, pas_ = 0;
+    bool deborde_ = false;  // too much remembered, or stopped
 };
 
 }  // namespace

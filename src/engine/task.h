@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -41,6 +42,13 @@ struct Tache {
     /// Tells the caller how far the search is; false (and `arret`) when it
     /// asks to stop. Call from the calling thread only.
     bool suivre(double part, std::optional<std::uint64_t> trouvees = std::nullopt) const;
+    /// In a phase that knows no share of its work (a plan, a table of
+    /// sums): asks the caller whether to go on, at most every twentieth of a
+    /// second; false once it asked to stop. Call from the calling thread only.
+    bool veiller() const;
+
+private:
+    mutable std::chrono::steady_clock::time_point veille_ = std::chrono::steady_clock::now();
 };
 
 /// Counting by a remembered recursion on the remainders: the counts for the
