@@ -58,6 +58,53 @@ TEST(Contract, EveryMisuseIsAnErrorAndEveryGoodUseItsCount) {
     }
 }
 
+TEST(Contract, AStopAskedInEachPhaseEndsTheCall) {
+    // Each method alone, and the listing, on a count it takes a while over:
+    // the callback answers false at its first call, and the call returns
+    // unfinished. (A machine fast enough to end before the first call
+    // leaves nothing to check.)
+    struct Row {
+        const char* phase;
+        Probleme p;
+        bool table, sommes, structure, points, restes;
+        Mesure mesure = Mesure::distribution;
+        bool liste = false;
+    };
+    const Row rows[] = {
+        {"the table", probleme_de(332640, 332640), true, false, false, false, false},
+        {"the sums alone", probleme_de(720720, 720720), false, true, false, false, false, Mesure::total},
+        {"the split by number of terms", probleme_de(720720, 720720), false, false, true, false, false},
+        {"the split at values", probleme_de(720720, 720720), false, false, true, true, false},
+        {"the counts at values", probleme_de(332640, 332640), false, false, false, true, false},
+        {"remembered remainders", probleme_de(9223365914615342490, 9223365914615342490), false, false, false, false,
+         true, Mesure::total},
+        {"counting by listing", probleme_de(963761198400, 963761198400), false, false, false, false, false},
+        {"an endless listing", probleme_de(1081080, 1081080), true, true, true, true, true, Mesure::total, true},
+    };
+    struct Rien : Puits {
+        void ecrire(std::string_view) override {}
+    } rien;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.phase);
+        Reglages g;
+        g.par_table = r.table, g.par_sommes = r.sommes, g.par_structure = r.structure, g.par_points = r.points;
+        g.par_restes = r.restes;
+        int appels = 0;
+        Rappels rappels;
+        rappels.progres = [&](double, std::optional<std::uint64_t>) { return ++appels > 1 && false; };
+        const Resultat res = r.liste ? lister(r.p, rien, Forme{}, g, rappels) : compter(r.p, g, rappels, r.mesure);
+        EXPECT_TRUE(appels == 0 || !res.complet) << appels << " calls";
+        EXPECT_LE(appels, 1);
+    }
+    // A table over a range, stopped while it waits for its first line.
+    for (const unsigned fils : {1u, 2u}) {
+        Table table(21621600, 21621601, 0, {fils, false});
+        int attentes = 0;
+        const std::optional<Table::Ligne> l = table.suivante([&] { return ++attentes > 1 && false; });
+        EXPECT_TRUE(attentes == 0 || !l) << fils << " threads";
+    }
+}
+
 TEST(Threads, ACallbackThatThrowsStopsTheCountWithEveryThreadJoined) {
     // A count of many passes on two threads; the progress callback throws
     // at its second call, a listing's sink at its third solution.
