@@ -21,6 +21,7 @@
 
 #include "engine/carry_free_groups.h"
 #include "engine/factorisation.h"
+#include "engine/one_number.h"
 #include "engine/count_table.h"
 #include "engine/counts_at_points.h"
 #include "engine/passes.h"
@@ -284,19 +285,7 @@ std::vector<PuissancePremiere> verifier(const Probleme& p) {
         for (int e = 0; e < f[k].e && produit <= static_cast<u128>(p.N); ++e) produit *= static_cast<u128>(f[k].p);
     }
     if (produit != static_cast<u128>(p.N)) refuser("the factorisation given is not that of N = " + std::to_string(p.N));
-    std::vector<std::int64_t> d = {1};
-    for (const PuissancePremiere& q : f) {
-        const std::size_t avant = d.size();
-        std::int64_t puissance = 1;
-        for (int e = 1; e <= q.e; ++e) {
-            puissance *= q.p;
-            for (std::size_t k = 0; k < avant; ++k)
-                if (d[k] <= p.cible / puissance) d.push_back(d[k] * puissance);
-        }
-    }
-    std::sort(d.begin(), d.end());
-    std::erase_if(d, [&](std::int64_t x) { return x >= p.N || x > p.cible; });
-    if (d != p.elements)
+    if (diviseurs_jusqua(f, std::min(p.N - 1, p.cible)) != p.elements)
         refuser("the elements must be the divisors of N = " + std::to_string(p.N) + " other than N, up to the target " +
                 std::to_string(p.cible));
     return f;

@@ -5,6 +5,7 @@
 #include "engine/wide.h"
 #include "taverlune/engine.h"
 #include "engine/factorisation.h"
+#include "engine/one_number.h"
 
 namespace taverlune {
 
@@ -17,25 +18,23 @@ std::vector<PuissancePremiere> factoriser(std::int64_t n) {
     return f;
 }
 
-namespace {
-
-std::vector<std::int64_t> diviseurs_de(const std::vector<PuissancePremiere>& facteurs) {
+std::vector<std::int64_t> diviseurs_jusqua(const std::vector<PuissancePremiere>& facteurs, std::int64_t borne) {
+    if (borne < 1) return {};
     std::vector<std::int64_t> d = {1};
     for (const PuissancePremiere& f : facteurs) {
         const std::size_t avant = d.size();
         std::int64_t puissance = 1;
-        for (int e = 1; e <= f.e; ++e) {
+        for (int e = 1; e <= f.e && puissance <= borne / f.p; ++e) {
             puissance *= f.p;
-            for (std::size_t k = 0; k < avant; ++k) d.push_back(d[k] * puissance);
+            for (std::size_t k = 0; k < avant; ++k)
+                if (d[k] <= borne / puissance) d.push_back(d[k] * puissance);
         }
     }
     std::sort(d.begin(), d.end());
     return d;
 }
 
-}  // namespace
-
-std::vector<std::int64_t> diviseurs(std::int64_t n) { return diviseurs_de(factoriser(n)); }
+std::vector<std::int64_t> diviseurs(std::int64_t n) { return diviseurs_jusqua(factoriser(n), n); }
 
 Probleme probleme_de(std::int64_t N, std::int64_t cible) {
     Probleme p;
@@ -43,8 +42,7 @@ Probleme probleme_de(std::int64_t N, std::int64_t cible) {
     if (N < 2) return p;
     p.N = N;
     p.facteurs = factoriser(N);
-    for (const std::int64_t x : diviseurs_de(p.facteurs))
-        if (x < N && x <= cible) p.elements.push_back(x);
+    p.elements = diviseurs_jusqua(p.facteurs, std::min(N - 1, cible));
     return p;
 }
 
