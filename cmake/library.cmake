@@ -72,3 +72,10 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/taverlune.pc.in ${PROJECT_BINARY_DIR}/t
 install(FILES ${PROJECT_BINARY_DIR}/taverlune.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 include(${CMAKE_CURRENT_LIST_DIR}/python.cmake)
+
+# Installed into a temporary prefix, moved, then used as others would: the C++
+# consumer (tests/consumer/) through find_package and pkg-config, the Python
+# tests on the installed module.
+if(BUILD_TESTING)
+  add_test(NAME library_installed_and_used COMMAND bash ${PROJECT_SOURCE_DIR}/tests/consumer/run.sh ${PROJECT_BINARY_DIR})
+endif()

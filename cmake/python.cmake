@@ -41,7 +41,7 @@ if(raison)
   message(FATAL_ERROR "TAVERLUNE_PYTHON=${TAVERLUNE_PYTHON}, but ${raison}.")
 endif()
 
-pybind11_add_module(taverlune_python MODULE ${PROJECT_SOURCE_DIR}/python/taverlune.cpp)
+pybind11_add_module(taverlune_python MODULE NO_EXTRAS ${PROJECT_SOURCE_DIR}/python/taverlune.cpp)
 target_link_libraries(taverlune_python PRIVATE taverlune_engine)
 set_target_properties(taverlune_python PROPERTIES
   OUTPUT_NAME taverlune
