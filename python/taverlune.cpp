@@ -468,6 +468,8 @@ wrong argument, MemoryError when no method fits in memory.
     [(1, 2, 3, 4), (1, 3, 6), (4, 6)]
 )";
     m.attr("__version__") = version();
+    py::options options;
+    options.disable_function_signatures();  // each docstring starts with its own, in Python's terms
 
     static const char* const doc_progress =
         "\n\nthreads: at most this many threads (0: every core); memory: at most this many bytes\n"
@@ -515,7 +517,7 @@ wrong argument, MemoryError when no method fits in memory.
                           "The solutions of solutions(), one tuple at a time. Close it (close(), a with\n"
                           "block, or dropping it) to stop a listing before its end.")
         .def("__iter__", [](Solutions& s) -> Solutions& { return s; })
-        .def("__next__", &Solutions::suivante)
+        .def("__next__", &Solutions::suivante, "The next solution, a tuple of ints ascending.")
         .def("close", &Solutions::close, "Stops the listing; the iterator then ends.")
         .def("__enter__", [](Solutions& s) -> Solutions& { return s; })
         .def("__exit__", [](Solutions& s, py::args) { s.close(); });
@@ -534,25 +536,13 @@ wrong argument, MemoryError when no method fits in memory.
         "    >>> list(solutions(12, 10))\n"
         "    [(1, 2, 3, 4), (1, 3, 6), (4, 6)]\n"
         "    >>> import itertools\n"
-        "    >>> with solutions(720720) as s:\n"
-        "    ...     first = list(itertools.islice(s, 2))\n"
-        "    >>> first\n"
-        "    [(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 18, 20, 21, 22, 24, 26, 28, 30, 33, 35, "
-        "36, 39, 40, 42, 44, 45, 48, 52, 55, 56, 60, 63, 65, 66, 70, 72, 77, 78, 80, 84, 88, 90, 91, 99, "
-        "104, 105, 110, 112, 117, 120, 126, 130, 132, 140, 143, 144, 154, 156, 165, 168, 176, 180, 182, "
-        "195, 198, 208, 210, 220, 231, 234, 240, 252, 260, 264, 273, 280, 286, 308, 312, 315, 330, 336, "
-        "360, 364, 385, 390, 396, 420, 429, 440, 455, 462, 468, 495, 504, 520, 528, 546, 560, 572, 585, "
-        "616, 624, 630, 660, 693, 715, 720, 728, 770, 780, 792, 819, 840, 858, 880, 910, 924, 936, 990, "
-        "1001, 1008, 1040, 1092, 1144, 1155, 1170, 1232, 1260, 1287, 1320, 1365, 1386, 1430, 1456, 1540, "
-        "1560, 1584, 1638, 1680, 1716, 1820, 1848, 1872, 1980, 2002, 2145, 2184, 2288, 2310, 2340, 2520, "
-        "2574, 2640, 2730, 2772, 2860, 3003, 3080, 3120, 3276, 3432, 3465, 3640, 3960, 4004, 4095, 4290, "
-        "4368, 4620, 5005, 5148, 5460, 5544, 5720, 6006, 6160, 6435, 6552, 6930, 7280, 8008, 8190, 8580, "
-        "9009, 9240, 10010, 10296, 10920, 12012, 12870, 13860, 15015, 16016, 18018, 20020, 24024, 30030, "
-        "36036, 40040, 45045, 48048, 51480, 65520, 80080, 90090, 102960, 180180, 240240), ...]");
+        "    >>> with solutions(720720) as endless:  # never all listed\n"
+        "    ...     [len(s) for s in itertools.islice(endless, 3)]\n"
+        "    [218, 219, 219]");
 
     py::class_<Lignes>(m, "Table", "The lines (n, a(n)) of table() or records(), in order of n.")
         .def("__iter__", [](Lignes& l) -> Lignes& { return l; })
-        .def("__next__", &Lignes::suivante)
+        .def("__next__", &Lignes::suivante, "The next line, (n, a(n)).")
         .def("close", &Lignes::close, "Stops the table's threads; the iterator then ends.")
         .def("__enter__", [](Lignes& l) -> Lignes& { return l; })
         .def("__exit__", [](Lignes& l, py::args) { l.close(); });

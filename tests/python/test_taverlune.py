@@ -1,5 +1,6 @@
 """The Python module taverlune: its figures against a brute force over the subsets written here and against
 PARI/GP (cypari2), the laziness of its iterators, Ctrl-C and the exceptions of callbacks, its refusals."""
+import doctest
 import itertools
 import os
 import random
@@ -69,6 +70,14 @@ def test_known_figures():
     for f in (taverlune.count, taverlune.distribution, taverlune.solutions, taverlune.table, taverlune.records,
               taverlune.count_subsets, taverlune.divisors, taverlune.factor):
         assert f.__doc__.startswith(f.__name__ + "(") and ">>>" in f.__doc__
+    assert doctest.testmod(taverlune).failed == 0  # the examples of the docstrings
+
+
+def test_the_readme_session_as_typed():
+    readme = open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md")).read()
+    session = readme.split("```pycon\n")[1].split("```")[0]
+    test = doctest.DocTestParser().get_doctest(session, {}, "README", "README.md", 0)
+    assert doctest.DocTestRunner().run(test).failed == 0
 
 
 def test_count_subsets_in_any_order():
