@@ -199,10 +199,48 @@ py::list factor(py::handle n) {
 
 // ---- Iterators that run threads: closed at the latest when Python exits -----------------
 
+// An iterator whose work runs on threads. Its __next__ releases the
+// interpreter's lock at times, so another Python thread may call close()
+// meanwhile: that thread then only asks for the stop, and the one in __next__
+// closes on its way out.
 class Fermable {
 public:
     virtual ~Fermable() = default;
-    virtual void close() = 0;
+    /// With the interpreter's lock.
+    void close() {
+        fermeture_ = true;
+        demander_l_arret();
+        if (!occupe_) fermer();
+    }
+
+protected:
+    /// Asks the work to stop, from any thread.
+    virtual void demander_l_arret() = 0;
+    /// Stops the work and joins its threads; with the interpreter's lock, in no __next__.
+    virtual void fermer() = 0;
+
+    /// For the length of a __next__.
+    class Occupation {
+    public:
+        explicit Occupation(Fermable& f) : f_(f) {
+            if (f_.occupe_) throw py::value_error("this iterator is already being read in another thread");
+            f_.occupe_ = true;
+        }
+        ~Occupation() {
+            f_.occupe_ = false;
+            if (f_.fermeture_) f_.fermer();
+        }
+        Occupation(const Occupation&) = delete;
+        Occupation& operator=(const Occupation&) = delete;
+
+    private:
+        Fermable& f_;
+    };
+
+    std::atomic<bool> fermeture_{false};
+
+private:
+    bool occupe_ = false;
 };
 
 // Those alive, for Python's exit (atexit), which may leave objects undestroyed.
@@ -227,6 +265,7 @@ public:
     Solutions& operator=(const Solutions&) = delete;
 
     py::tuple suivante() {
+        const Occupation occupation(*this);
         while (position_ >= lot_.fins.size()) {
             if (!prendre()) throw py::stop_iteration();
         }
@@ -241,12 +280,17 @@ public:
         return t;
     }
 
-    void close() override {
+private:
+    void demander_l_arret() override {
         {
             const std::lock_guard<std::mutex> garde(verrou_);
             arret_ = true;
         }
         change_.notify_all();
+    }
+
+    void fermer() override {
+        demander_l_arret();
         if (travail_.joinable()) {
             const py::gil_scoped_release sans_verrou;
             travail_.join();
@@ -256,7 +300,6 @@ public:
         file_.clear();
     }
 
-private:
     struct Lot {
         std::vector<std::int64_t> termes;
         std::vector<std::size_t> fins;  ///< solution k: termes[fins[k - 1] .. fins[k])
@@ -334,7 +377,7 @@ private:
     // The next lot into lot_, waiting for it without the interpreter's lock
     // (Python's signal handlers run every tenth of a second); false at the end.
     bool prendre() {
-        if (arret_) return false;
+        if (fermeture_) return false;
         if (!travail_.joinable()) demarrer();
         for (;;) {
             bool pret = false;
@@ -342,8 +385,10 @@ private:
                 const py::gil_scoped_release sans_verrou;
                 std::unique_lock<std::mutex> garde(verrou_);
                 attend_ = true;
-                pret = change_.wait_for(garde, std::chrono::milliseconds(100), [&] { return !file_.empty() || fini_; });
+                pret = change_.wait_for(garde, std::chrono::milliseconds(100),
+                                        [&] { return !file_.empty() || fini_ || arret_; });
                 attend_ = false;
+                if (arret_) return false;
                 if (pret && !file_.empty()) {
                     lot_ = std::move(file_.front());
                     file_.pop_front();
@@ -354,7 +399,7 @@ private:
             }
             if (pret) {  // the listing ended
                 const std::exception_ptr erreur = erreur_;
-                close();
+                fermeture_ = true;  // closed on the way out of __next__
                 if (erreur) std::rethrow_exception(erreur);
                 return false;
             }
@@ -394,12 +439,13 @@ public:
     Lignes& operator=(const Lignes&) = delete;
 
     py::tuple suivante() {
-        if (!table_) throw py::stop_iteration();
+        const Occupation occupation(*this);
+        if (fermeture_) throw py::stop_iteration();
         std::optional<Table::Ligne> l;
         {
             const py::gil_scoped_release sans_verrou;
-            const std::function<bool()> attente = [this] { return suivi_(table_->part()); };
-            while ((l = table_->suivante(attente))) {
+            const std::function<bool()> attente = [this] { return !fermeture_ && suivi_(table_->part()); };
+            while (!fermeture_ && (l = table_->suivante(attente))) {
                 const bool montrer = std::chrono::steady_clock::now() >= prochain_;
                 if (montrer) prochain_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
                 if (montrer && !suivi_(table_->part())) {
@@ -409,8 +455,9 @@ public:
                 if (!records_ || l->a > record_) break;
             }
         }
+        if (fermeture_) l.reset();
         if (!l) {
-            close();
+            fermeture_ = true;  // closed on the way out
             suivi_.lever(true);
             throw py::stop_iteration();
         }
@@ -418,13 +465,14 @@ public:
         return py::make_tuple(l->n, en_python(l->a));
     }
 
-    void close() override {
+private:
+    void demander_l_arret() override {}  // fermeture_, seen between two lines and while waiting for one
+    void fermer() override {
         if (!table_) return;
         const py::gil_scoped_release sans_verrou;
         table_.reset();  // its threads joined
     }
 
-private:
     std::unique_ptr<Table> table_;
     const bool records_;
     Compte record_;
