@@ -75,9 +75,9 @@ public:
 struct Reglages {
     bool par_table = true;        ///< counting by the table over all the elements
     bool par_sommes = true;       ///< the total alone by a table over the sums alone
-    bool par_structure = true;    ///< counting through the split along a prime power of N
-    bool par_restes = true;       ///< counting by remembered remainders
-    bool par_points = true;       ///< counting by values of the number of terms, a cell a sum (little memory)
+    bool par_decoupe = true;    ///< counting through the split along a prime power of N
+    bool par_restes_retenus = true;       ///< counting by remembered remainders
+    bool aux_points = true;       ///< counting by values of the number of terms, a cell a sum (little memory)
     bool noyau_portable = false;  ///< no AVX/AVX2 kernels, as on a processor without them
     /// Tables of this many bytes or more add their elements two at a time.
     std::size_t paires_des_octets = std::size_t{24} << 20;
