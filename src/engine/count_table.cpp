@@ -68,6 +68,7 @@ __attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Resi
 /// The bound sweep: one upper bound per row, and the updates counted.
 struct ModeBorne {
     std::vector<long double>& borne;
+    const std::function<bool()>& veille;
     double mises_a_jour = 0;
     static constexpr long double arrondi = 1 + 0x1p-40L;  // each sum of bounds rounded up
 
@@ -77,7 +78,9 @@ struct ModeBorne {
         borne[s] = (borne[s] + borne[v]) * arrondi;
         return true;
     }
-    void element(std::size_t) {}
+    void element(std::size_t) {
+        if (veille && !veille()) throw PasseArretee{};
+    }
 };
 
 /// One modular pass.
@@ -128,7 +131,7 @@ struct Balayage {
 };
 
 TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t utile, bool seule,
-                               const Reglages& r)
+                               const Reglages& r, const std::function<bool()>& veille)
     : utile_(utile), portable_(r.noyau_portable), paires_(r.paires_des_octets) {
     const std::size_t ne = static_cast<std::size_t>(std::upper_bound(e, e + n, H) - e);
     e_.assign(e, e + ne);
@@ -191,7 +194,7 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
     }
 
     bornes_.assign(rangees_.size(), 0);
-    ModeBorne mode{bornes_};
+    ModeBorne mode{bornes_, veille};
     Balayage::tout(*this, mode);
     mises_a_jour_ = mode.mises_a_jour;
 }
@@ -438,7 +441,7 @@ bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size
         c.comptee >= (std::int64_t{1} << 40))
         return false;
     try {
-        const TableDeComptes t(d, c.ne, c.comptee, c.comptee, true, tache.reglages);
+        const TableDeComptes t(d, c.ne, c.comptee, c.comptee, true, tache.reglages, [&] { return tache.veiller(); });
         // The elements up to comptee may not reach comptee at all.
         const bool atteinte = c.comptee <= t.derniere_ligne() && t.bornes()[static_cast<std::size_t>(c.comptee)] > 0;
         const TableDeComptes::Rangee l = atteinte ? t.rangee(c.comptee) : TableDeComptes::Rangee{0, 1, 0};

@@ -39,9 +39,10 @@ public:
     /// e ascending, distinct, positive; the rows [0, H] are kept, and the rows
     /// from `utile` up are needed at the end (`seule`: row utile alone).
     /// Requires H < 2^40; the elements above H are left out. `r` says which
-    /// kernels the passes may use.
+    /// kernels the passes may use. `veille`, called between two elements of
+    /// the sweep of the bounds, stops it (PasseArretee) when it says false.
     TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t utile, bool seule,
-                   const Reglages& r);
+                   const Reglages& r, const std::function<bool()>& veille = {});
 
     std::int64_t derniere_ligne() const { return H_; }
     const Rangee& rangee(std::int64_t s) const { return rangees_[static_cast<std::size_t>(s)]; }

@@ -164,7 +164,7 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     for (int f = 1; f <= t.nf; ++f)
         plans += 32 * diviseurs / static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
     if (t.reglages.par_decoupe && t.N > 1 && table > plans)
-        for (int f = 1; f <= t.nf; ++f) {
+        for (int f = 1; f <= t.nf && t.veiller(); ++f) {
             const CoutsDecoupe c = couts_decoupe(t, f, t.cible);
             constexpr double jamais = std::numeric_limits<double>::infinity();
             if (retenir(c.par_termes.octets, c.par_termes.travail) && c.par_termes.travail < jamais)
@@ -186,6 +186,8 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
             return methode();
         } catch (const std::bad_alloc&) {
             return false;
+        } catch (const PasseArretee&) {
+            return false;  // asked to stop while a table was being laid out
         }
     };
     for (const Methode& m : methodes) {

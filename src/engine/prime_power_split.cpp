@@ -343,7 +343,8 @@ bool compter_par_decoupe(const Tache& t, int facteur, std::int64_t cible, std::s
             par_termes = std::move(resultat);
             return true;
         }
-        const TableDeComptes table(plan.da.data(), plan.da.size(), plan.H, plan.utile, false, t.reglages);
+        const TableDeComptes table(plan.da.data(), plan.da.size(), plan.H, plan.utile, false, t.reglages,
+                                   [&] { return t.veiller(); });
         const std::vector<Somme> faites = sommes_faites(plan, table);
         const std::size_t d = plan.da.size();
         const Somme p = plan.p, sigma = plan.sigma;
