@@ -34,8 +34,14 @@
 #include <vector>
 
 #include "taverlune/exact_count.h"
+#include "taverlune/version.h"
 
 namespace taverlune {
+
+/// The version of the library, "MAJOR.MINOR.PATCH": TAVERLUNE_VERSION_STRING
+/// as the library was built, which a program may compare with the one of the
+/// headers it was compiled with.
+std::string version();
 
 /// A prime factor of N and its exponent.
 struct PuissancePremiere {
