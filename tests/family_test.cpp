@@ -1,0 +1,122 @@
+// The divisor-sum family against a brute force of its own (divisors by trial
+// division, sums of subsets by counting, straight from the definitions) on
+// every n up to 3000, one n at a time and over ranges; the first terms and
+// counts the encyclopedia publishes; the command line's --list, --count,
+// --classify and --sequence, its files taken up again and its refusals.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include <taverlune/family.h>
+
+using namespace taverlune;
+
+namespace {
+
+using P = Propriete;
+
+/// Each property of each n up to `max`, f(n) and a(n), from the definitions.
+struct Brute {
+    std::vector<std::array<bool, nombre_de_proprietes>> oui;
+    std::vector<std::uint64_t> f, a;
+    explicit Brute(int max) : oui(max + 1), f(max + 1), a(max + 1) {
+        for (int n = 1; n <= max; ++n) {
+            std::vector<int> d;
+            for (int k = 1; k <= n; ++k)
+                if (n % k == 0) d.push_back(k);
+            int sigma = 0;
+            for (int k : d) sigma += k;
+            std::vector<std::uint64_t> c(sigma + 1);  // c[s]: the sets of divisors (n included) of sum s
+            c[0] = 1;
+            for (int k : d)
+                for (int s = sigma; s >= k; --s) c[s] += c[s - k];
+            auto& o = oui[n];
+            const auto est = [&](P p) -> bool& { return o[static_cast<std::size_t>(p)]; };
+            a[n] = c[n] - 1;  // {n} alone is not a set of proper divisors
+            f[n] = sigma % 2 == 0 ? c[sigma / 2] / 2 : 0;
+            est(P::abondant) = sigma > 2 * n, est(P::parfait) = sigma == 2 * n, est(P::deficient) = sigma < 2 * n;
+            est(P::semiparfait) = a[n] > 0;
+            est(P::etrange) = sigma > 2 * n && a[n] == 0;
+            est(P::zumkeller) = f[n] > 0;
+            est(P::pratique) = std::find(c.begin(), c.end(), 0) == c.end();
+            est(P::semiparfait_primitif) = est(P::semiparfait), est(P::etrange_primitif) = est(P::etrange);
+            for (int k : d)
+                if (k < n) {
+                    est(P::semiparfait_primitif) &= !oui[k][static_cast<std::size_t>(P::semiparfait)];
+                    est(P::etrange_primitif) &= !oui[k][static_cast<std::size_t>(P::etrange)];
+                }
+        }
+    }
+    std::vector<std::int64_t> liste(P p, int de, int a_) const {
+        std::vector<std::int64_t> r;
+        for (int n = de; n <= a_; ++n)
+            if (oui[n][static_cast<std::size_t>(p)]) r.push_back(n);
+        return r;
+    }
+};
+
+const Brute& brute() {
+    static const Brute b(3000);
+    return b;
+}
+
+std::vector<std::int64_t> liste(P p, std::int64_t de, std::int64_t a, unsigned fils) {
+    std::vector<std::int64_t> r;
+    EXPECT_TRUE(lister_propriete(p, de, a, [&](std::int64_t n) { r.push_back(n); }, {fils}));
+    return r;
+}
+
+TEST(Family, EveryPropertyOfEveryNUpTo3000AgainstTheDefinitions) {
+    const Brute& b = brute();
+    for (std::int64_t n = 1; n <= 3000; ++n) {
+        const Classement c = classer(n);
+        ASSERT_EQ(c.oui, b.oui[n]) << n;
+        ASSERT_EQ(c.separations, Compte{} += b.f[n]) << n;
+        ASSERT_EQ(c.a, Compte{} += b.a[n]) << n;
+    }
+    for (const P p : proprietes) {
+        SCOPED_TRACE(std::string(nom_de(p)));
+        EXPECT_EQ(liste(p, 1, 3000, 2), b.liste(p, 1, 3000));
+        EXPECT_EQ(liste(p, 1234, 2999, 1), b.liste(p, 1234, 2999));
+        EXPECT_EQ(compter_propriete(p, 7, 3000, {2}), b.liste(p, 7, 3000).size());
+        EXPECT_EQ(propriete_de(nom_de(p)), p);
+        EXPECT_EQ(propriete_de(numero_de(p)), p);
+    }
+    EXPECT_EQ(propriete_de("Primitive-WEIRD"), P::etrange_primitif);
+    EXPECT_EQ(propriete_de("a083207"), P::zumkeller);
+    EXPECT_EQ(propriete_de("odd"), std::nullopt);
+}
+
+TEST(Family, FirstTermsAndPublishedCounts) {
+    struct Row {
+        P p;
+        std::int64_t jusqua;
+        std::vector<std::int64_t> termes;
+    };
+    for (const Row& r : {Row{P::semiparfait_primitif, 350, {6, 20, 28, 88, 104, 272, 304, 350}},
+                         Row{P::etrange, 7192, {70, 836, 4030, 5830, 7192}},
+                         Row{P::etrange_primitif, 10792, {70, 836, 4030, 5830, 7192, 7912, 9272, 10792}},
+                         Row{P::pratique, 24, {1, 2, 4, 6, 8, 12, 16, 18, 20, 24}},
+                         Row{P::parfait, 10000, {6, 28, 496, 8128}}})
+        EXPECT_EQ(liste(r.p, 1, r.jusqua, 0), r.termes) << nom_de(r.p);
+    EXPECT_EQ(compter_propriete(P::etrange, 1, 99999), 204u);
+    // f(n) for the splits of the divisors of the first Zumkeller numbers.
+    EXPECT_EQ(classer(24).separations, Compte{} += 3);
+    // Practical numbers built (long ranges) and tested (short ones): the
+    // counts up to 10^6 and 10^7 as PARI/GP finds them, and a piece of a range.
+    EXPECT_EQ(compter_propriete(P::pratique, 1, 1000000), 97385u);
+    EXPECT_EQ(compter_propriete(P::pratique, 1, 10000000), 829157u);
+    std::uint64_t par_test = 0;
+    lister_propriete(P::pratique, 2000001, 3000000, [&](std::int64_t) { ++par_test; });
+    EXPECT_EQ(compter_propriete(P::pratique, 2000001, 3000000), par_test);
+}
+
+TEST(FamilySlow, PublishedCounts) {
+    EXPECT_EQ(compter_propriete(P::etrange_primitif, 1, 9999999), 48u);
+    EXPECT_EQ(compter_propriete(P::zumkeller, 1, 999999), 229026u);
+}
+
+}  // namespace
