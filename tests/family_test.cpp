@@ -5,6 +5,10 @@
 // --classify and --sequence, its files taken up again and its refusals.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -112,6 +116,67 @@ TEST(Family, FirstTermsAndPublishedCounts) {
     std::uint64_t par_test = 0;
     lister_propriete(P::pratique, 2000001, 3000000, [&](std::int64_t) { ++par_test; });
     EXPECT_EQ(compter_propriete(P::pratique, 2000001, 3000000), par_test);
+}
+
+essai::Execution commande(std::vector<std::string> arguments) { return essai::executer({.arguments = std::move(arguments)}); }
+
+std::string lignes(const std::vector<std::int64_t>& n) {
+    std::string r;
+    for (const std::int64_t x : n) r += std::to_string(x) + "\n";
+    return r;
+}
+
+TEST(FamilyCommandLine, ListCountClassifyAndTheSequenceOfSplits) {
+    const Brute& b = brute();
+    EXPECT_EQ(commande({"--list", "A006037", "1", "3e3", "-t", "2"}).sortie, lignes(b.liste(P::etrange, 1, 3000)));
+    EXPECT_EQ(commande({"--count", "--list", "Zumkeller", "100", "3000"}).sortie,
+              std::to_string(b.liste(P::zumkeller, 100, 3000).size()) + "\n");
+    std::string splits, classes;
+    for (int n = 2990; n <= 3000; ++n) splits += std::to_string(n) + " " + std::to_string(b.f[n]) + "\n";
+    EXPECT_EQ(commande({"--table", "2990", "3000", "--sequence", "zumkeller-splits"}).sortie, splits);
+    for (const int n : {70, 24}) {
+        for (const P p : proprietes)
+            classes += std::to_string(n) + " " + std::string(nom_de(p)) + (b.oui[n][static_cast<std::size_t>(p)] ? " yes\n" : " no\n");
+        classes += std::to_string(n) + " zumkeller-splits " + std::to_string(b.f[n]) + "\n" + std::to_string(n) +
+                   " a065205 " + std::to_string(b.a[n]) + "\n";
+    }
+    EXPECT_EQ(commande({"--classify", "70", "24"}).sortie, classes);
+    EXPECT_TRUE(commande({"28", "--classify"}).sortie.starts_with("semiperfect yes\nprimitive-semiperfect yes\n"));
+}
+
+TEST(FamilyCommandLine, AListFileCutAnywhereEndsAsOneRun) {
+    const std::string fichier = ::testing::TempDir() + "taverlune_liste_" + std::to_string(::getpid());
+    const std::vector<std::string> arguments = {"--list", "weird", "1", "1e4", "-o", fichier};
+    const std::string attendu = "# taverlune --list weird 1 10000\n" + lignes(brute().liste(P::etrange, 1, 3000)) +
+                                "4030\n5830\n7192\n7912\n9272\n";
+    for (const std::size_t k : {std::size_t{0}, std::size_t{5}, std::size_t{33}, std::size_t{36}, std::size_t{45}, attendu.size()}) {
+        std::ofstream(fichier, std::ios::binary) << attendu.substr(0, k);
+        ASSERT_EQ(commande(arguments).statut, 0) << k;
+        std::ifstream f(fichier, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}), attendu) << k;
+    }
+    std::ofstream(fichier, std::ios::binary) << "# taverlune --list weird 1 9999\n";
+    EXPECT_EQ(commande(arguments).statut, 2);
+    std::remove(fichier.c_str());
+}
+
+TEST(FamilyCommandLine, EveryMisfitIsOneLineAndStatus2) {
+    const std::vector<std::vector<std::string>> rows = {
+        {"--list", "odd", "1", "9"}, {"--list", "weird", "1"}, {"--list", "weird", "9", "1"},
+        {"--list", "weird", "1", "9", "12"}, {"--list", "weird", "1", "9", "--table", "1", "9"},
+        {"--list", "weird", "1", "9", "--records"}, {"--list", "weird", "1", "9", "--target-offset", "1"},
+        {"--list", "weird", "1", "9", "-d"}, {"--list", "weird", "1", "9", "--double-check"},
+        {"--list", "weird", "1", "9", "--count", "-o", "f"}, {"--list", "weird", "1", "9", "--sequence", "A083206"},
+        {"--count", "12"}, {"--count", "--table", "1", "9"}, {"12", "--classify", "--target", "5"},
+        {"--classify", "--table", "1", "9"}, {"--classify"}, {"12", "--classify", "-o", "f"},
+        {"12", "--sequence", "A083206"}, {"--table", "1", "9", "--sequence", "A000001"},
+        {"--table", "1", "9", "--sequence", "A083206", "--target-offset", "-1"}, {"--list=weird", "1", "9"},
+    };
+    for (const auto& r : rows) {
+        const essai::Execution e = commande(r);
+        EXPECT_TRUE(e.statut == 2 && e.sortie.empty() && std::count(e.erreurs.begin(), e.erreurs.end(), '\n') == 1)
+            << r[0] << " " << r[1] << ": " << e.statut << " " << e.erreurs;
+    }
 }
 
 TEST(FamilySlow, PublishedCounts) {
