@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/family_internal.h"
 #include "support/process.h"
 #include <taverlune/family.h>
 
@@ -92,6 +93,21 @@ TEST(Family, EveryPropertyOfEveryNUpTo3000AgainstTheDefinitions) {
     EXPECT_EQ(propriete_de("Primitive-WEIRD"), P::etrange_primitif);
     EXPECT_EQ(propriete_de("a083207"), P::zumkeller);
     EXPECT_EQ(propriete_de("odd"), std::nullopt);
+}
+
+TEST(Family, TheSplitAlongAPrimePowerDecidesEveryTarget) {
+    for (int n = 2; n <= 3000; ++n) {
+        const Facteurs f = facteurs_de(n);
+        if (f.nf < 2) continue;
+        std::vector<char> r = {1};  // r[s]: divisors other than n make s
+        for (int k = 1; k < n; ++k)
+            if (n % k == 0) {
+                r.resize(r.size() + k);
+                for (std::size_t s = r.size(); s-- > static_cast<std::size_t>(k);) r[s] |= r[s - k];
+            }
+        Decideur d;
+        for (std::size_t t = 0; t < r.size(); t += 1 + t / 50) ASSERT_EQ(d.par_chiffres(f, n, t), r[t] != 0) << n << " " << t;
+    }
 }
 
 TEST(Family, FirstTermsAndPublishedCounts) {

@@ -126,7 +126,33 @@ bool Decideur::chercher(std::size_t i, Somme t) {
     }
 }
 
-bool Decideur::atteint(Somme t, const Rappels* rappels) {
+namespace {
+
+// The sums up to `borne` of the sets of `elements` (ascending), one bit
+// each, in `bits`; stops once the bit `arret` is set (if it is within the
+// bound). Whether it was.
+bool sommes_atteintes(const std::vector<std::int64_t>& elements, std::size_t borne, std::vector<std::uint64_t>& bits,
+                      std::size_t arret) {
+    const std::size_t mots = borne / 64 + 1;
+    bits.assign(mots, 0);
+    bits[0] = 1;
+    const auto pose = [&](std::size_t x) { return x <= borne && ((bits[x / 64] >> (x % 64)) & 1) != 0; };
+    for (const std::int64_t x : elements) {
+        if (static_cast<std::size_t>(x) > borne) break;
+        const std::size_t dm = static_cast<std::size_t>(x) / 64, db = static_cast<std::size_t>(x) % 64;
+        for (std::size_t w = mots; w-- > dm;) {
+            std::uint64_t v = bits[w - dm] << db;
+            if (db != 0 && w > dm) v |= bits[w - dm - 1] >> (64 - db);
+            bits[w] |= v;
+        }
+        if (pose(arret)) return true;
+    }
+    return pose(arret);
+}
+
+}  // namespace
+
+bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels* rappels) {
     if (t == 0) return true;
     prefixe.assign(d.size() + 1, 0);
     for (std::size_t k = 0; k < d.size(); ++k) prefixe[k + 1] = prefixe[k] + d[k];
@@ -135,21 +161,15 @@ bool Decideur::atteint(Somme t, const Rappels* rappels) {
     epuise = false;
     if (chercher(d.size(), t)) return true;
     if (!epuise) return false;
-    if (t <= (Somme{1} << 27)) {  // the reachable sums up to t, one bit each, until t is reached
-        const std::size_t mots = static_cast<std::size_t>(t / 64) + 1;
-        bits.assign(mots, 0);
-        bits[0] = 1;
-        const std::size_t cible = static_cast<std::size_t>(t);
-        for (const std::int64_t x : d) {
-            const std::size_t dm = static_cast<std::size_t>(x) / 64, db = static_cast<std::size_t>(x) % 64;
-            for (std::size_t w = mots; w-- > dm;) {
-                std::uint64_t v = bits[w - dm] << db;
-                if (db != 0 && w > dm) v |= bits[w - dm - 1] >> (64 - db);
-                bits[w] |= v;
-            }
-            if ((bits[cible / 64] >> (cible % 64)) & 1) return true;
-        }
-        return false;
+    // Past the budget: the cheaper of the bitset of the sums up to t and the
+    // split along the largest prime power of n.
+    constexpr double plafond = double{1 << 27};
+    const double cout_bits =
+        static_cast<double>(t) <= plafond ? static_cast<double>(d.size()) * static_cast<double>(t) / 64 : 1e300;
+    const double cout_chiffres = cout_par_chiffres(f, n);
+    if (std::min(cout_bits, cout_chiffres) < 1e300) {
+        if (cout_chiffres <= cout_bits) return par_chiffres(f, n, t);
+        return sommes_atteintes(d, static_cast<std::size_t>(t), bits, static_cast<std::size_t>(t));
     }
     // No bound on the search: say so first when it can take long.
     if (rappels != nullptr && rappels->lenteur && d.size() > 60)
@@ -157,6 +177,67 @@ bool Decideur::atteint(Somme t, const Rappels* rappels) {
     pas = std::numeric_limits<std::uint64_t>::max();
     epuise = false;
     return chercher(d.size(), t);
+}
+
+// With p^k the largest prime power of n and m = n / p^k, the divisors of n
+// are the d p^i (d | m, i <= k): a set of them makes t when t = sum of s_i
+// p^i with each s_i a sum of divisors of m (of divisors of m other than m
+// for i = k, n taking no part). The s_i are chosen digit by digit from the
+// lowest, the remainder of t carried up: few remainders when sigma(m) is
+// small against p.
+int plus_grande_puissance(const Facteurs& f) {
+    int j = 0;
+    Somme meilleure = 0;
+    for (int i = 0; i < f.nf; ++i) {
+        Somme q = 1;
+        for (int e = 0; e < f.e[i]; ++e) q *= f.p[i];
+        if (q > meilleure) meilleure = q, j = i;
+    }
+    return j;
+}
+
+double Decideur::cout_par_chiffres(const Facteurs& f, std::int64_t n) {
+    if (f.nf < 2) return 1e300;
+    const int j = plus_grande_puissance(f);
+    Facteurs g = f;
+    g.e[j] = 0;
+    const Somme sm = sigma_de(g);
+    (void)n;
+    if (static_cast<double>(sm) > double{1 << 27}) return 1e300;
+    const double m_sur_p = static_cast<double>(sm) / static_cast<double>(f.p[j]) + 1;
+    return 64.0 * static_cast<double>(sm) / 64 + static_cast<double>(f.e[j] + 1) * m_sur_p * m_sur_p;
+}
+
+bool Decideur::par_chiffres(const Facteurs& f, std::int64_t n, Somme t) {
+    const int j = plus_grande_puissance(f);
+    const std::int64_t p = f.p[j];
+    const int k = f.e[j];
+    Facteurs g = f;
+    for (int i = j; i + 1 < g.nf; ++i) g.p[i] = g.p[i + 1], g.e[i] = g.e[i + 1];
+    --g.nf;
+    const Somme sm = sigma_de(g);
+    std::int64_t m = n;
+    for (int e = 0; e < k; ++e) m /= p;
+    diviseurs_jusqua(g, sm);
+    d.pop_back();  // m itself: its sums without it, then with it
+    sommes_atteintes(d, static_cast<std::size_t>(sm), sans_m, static_cast<std::size_t>(sm) + 1);
+    avec_m = sans_m;
+    for (std::size_t s = static_cast<std::size_t>(sm); s >= static_cast<std::size_t>(m); --s)
+        if ((sans_m[(s - m) / 64] >> ((s - m) % 64)) & 1) avec_m[s / 64] |= std::uint64_t{1} << (s % 64);
+    std::vector<Somme>&restes = restes_, &suivants = suivants_;
+    restes.assign(1, t);
+    for (int i = 0; i <= k && !restes.empty(); ++i) {
+        const std::vector<std::uint64_t>& b = i < k ? avec_m : sans_m;
+        suivants.clear();
+        for (const Somme r : restes)
+            for (Somme s = r % p; s <= std::min(r, sm); s += p)
+                if ((b[static_cast<std::size_t>(s) / 64] >> (static_cast<std::size_t>(s) % 64)) & 1)
+                    suivants.push_back((r - s) / p);
+        std::sort(suivants.begin(), suivants.end());
+        suivants.erase(std::unique(suivants.begin(), suivants.end()), suivants.end());
+        std::swap(restes, suivants);
+    }
+    return !restes.empty() && restes.front() == 0;
 }
 
 Facteurs facteurs_de(std::int64_t n) {
@@ -189,7 +270,7 @@ bool Decideur::semiparfait(std::int64_t n, const Facteurs& f, Somme sigma, const
     if (f.nf > 1 && pratique(f, n)) return true;
     const Somme abondance = sigma - deux_n;
     diviseurs_jusqua(f, std::min<Somme>(abondance, n - 1));
-    return atteint(abondance, rappels);
+    return atteint(f, n, abondance, rappels);
 }
 
 bool Decideur::zumkeller(std::int64_t n, const Facteurs& f, Somme sigma, const Rappels* rappels) {
@@ -198,7 +279,7 @@ bool Decideur::zumkeller(std::int64_t n, const Facteurs& f, Somme sigma, const R
     if (sigma == deux_n || pratique(f, n)) return true;
     const Somme cible = (sigma - deux_n) / 2;
     diviseurs_jusqua(f, std::min<Somme>(cible, n - 1));
-    return atteint(cible, rappels);
+    return atteint(f, n, cible, rappels);
 }
 
 bool Decideur::possede(Propriete p, std::int64_t n, const Facteurs& f, Somme sigma, bool multiple,

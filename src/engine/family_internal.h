@@ -34,15 +34,20 @@ public:
     bool possede(Propriete p, std::int64_t n, const Facteurs& f, Somme sigma, bool multiple, const Rappels* rappels);
     bool semiparfait(std::int64_t n, const Facteurs& f, Somme sigma, const Rappels* rappels);
     bool zumkeller(std::int64_t n, const Facteurs& f, Somme sigma, const Rappels* rappels);
+    /// Whether divisors of n other than n make t, through the split along
+    /// the largest prime power of n (at least two primes).
+    bool par_chiffres(const Facteurs& f, std::int64_t n, Somme t);
 
 private:
     void diviseurs_jusqua(const Facteurs& f, Somme borne);
-    bool atteint(Somme t, const Rappels* rappels);
+    bool atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels* rappels);
+    double cout_par_chiffres(const Facteurs& f, std::int64_t n);
     bool chercher(std::size_t i, Somme t);
 
     std::vector<std::int64_t> d;  // the divisors that take part, ascending
     std::vector<Somme> prefixe;
-    std::vector<std::uint64_t> bits;
+    std::vector<std::uint64_t> bits, sans_m, avec_m;
+    std::vector<Somme> restes_, suivants_;
     std::uint64_t pas = 0;
     bool epuise = false;
 };
