@@ -212,7 +212,7 @@ TEST(CommandLine, EveryBadArgumentIsOneLineAndStatus2) {
         {{"12", "-t", "0"}, "-t takes a number of threads from 1 to 4096, not '0'"},
         {{"12", "--frobnicate"}, "unknown option '--frobnicate'"},
         {{"12", "--time=3"}, "option --time takes no value"},
-        {{"--status"}, "nothing to count: give N, or --table A B"},
+        {{"--status"}, "nothing to count: give N, --table A B or --list PROPERTY A B"},
         {{"12", "--table", "1", "2"}, "--table takes no N: give one or the other"},
         {{"12", "-d", "-p"}, "--distribution and --print do not go together"},
         {{"--table", "1", "2", "-d"}, "--table counts only: no --distribution or --print"},

@@ -87,8 +87,8 @@ TEST(Contract, AStopAskedInEachPhaseEndsTheCall) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.phase);
         Reglages g;
-        g.par_table = r.table, g.par_sommes = r.sommes, g.par_structure = r.structure, g.par_points = r.points;
-        g.par_restes = r.restes;
+        g.par_table = r.table, g.par_sommes = r.sommes, g.par_decoupe = r.structure, g.aux_points = r.points;
+        g.par_restes_retenus = r.restes;
         int appels = 0;
         Rappels rappels;
         rappels.progres = [&](double, std::optional<std::uint64_t>) { return ++appels > 1 && false; };

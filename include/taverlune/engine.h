@@ -81,9 +81,9 @@ public:
 struct Reglages {
     bool par_table = true;        ///< counting by the table over all the elements
     bool par_sommes = true;       ///< the total alone by a table over the sums alone
-    bool par_structure = true;    ///< counting through the split along a prime power of N
-    bool par_restes = true;       ///< counting by remembered remainders
-    bool par_points = true;       ///< counting by values of the number of terms, a cell a sum (little memory)
+    bool par_decoupe = true;    ///< counting through the split along a prime power of N
+    bool par_restes_retenus = true;       ///< counting by remembered remainders
+    bool aux_points = true;       ///< counting by values of the number of terms, a cell a sum (little memory)
     bool noyau_portable = false;  ///< no AVX/AVX2 kernels, as on a processor without them
     /// Tables of this many bytes or more add their elements two at a time.
     std::size_t paires_des_octets = std::size_t{24} << 20;
@@ -198,15 +198,25 @@ Compte compter_autrement(const Probleme& p, const Reglages& r, const Rappels& ra
 
 // ---- Tables over ranges of N ----------------------------------------------------
 
+/// The sequence of a table.
+enum class Suite {
+    a065205,  ///< a(n): the sets of distinct divisors of n other than n whose sum is the target
+    a083206,  ///< f(n): the splits of the divisors of n, n included, into two sets of equal sum
+};
+
 /// How a table is run.
 struct ReglagesTable {
     unsigned fils = 0;      ///< threads; 0: one per core this process may use
     bool verifier = false;  ///< each a(n) counted twice, by two routes
+    Suite suite = Suite::a065205;  ///< with a083206 the offset must be 0
 };
 
 /// a(n) for every n from `debut` to `fin` (1 <= debut <= fin <= 2^63 - 1),
 /// the target n + `decalage` (n + decalage <= 2^63 - 1 for every n: the
-/// caller checks), given in order of n. The n are computed ahead on threads
+/// caller checks), given in order of n; or f(n) (Suite::a083206: the sets of
+/// divisors of n other than n whose sum is (sigma(n) - 2n) / 2, 1 for a
+/// perfect n, 0 when sigma(n) is odd or below 2n; std::domain_error when
+/// that target passes 2^63 - 1). The n are computed ahead on threads
 /// started at the first call of `suivante` and stopped when the Table goes:
 /// the lines never depend on the number of threads. A sieve gives the sum
 /// of the divisors of the n of each piece of the range: most n need nothing

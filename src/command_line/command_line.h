@@ -1,6 +1,9 @@
 // The command line: counts, distributions, listings and whole tables of
 // a(n), the number of sets of distinct divisors of n other than n whose sum
-// is n (or n + K, or a chosen S), for scripts. A front end of the engine,
+// is n (or n + K, or a chosen S), and of f(n), the splits of the divisors of
+// n into two sets of equal sum; the n of a range that are semiperfect,
+// weird, Zumkeller, practical... (family.h), and every such property of N;
+// for scripts. A front end of the engine,
 // like the dialogue; it shares none of the dialogue's state.
 #pragma once
 
@@ -10,20 +13,35 @@
 #include <string_view>
 #include <vector>
 
+#include <taverlune/engine.h>
+#include <taverlune/family.h>
+
 /// What the command line asks for.
 struct Commande {
-    enum class Quoi { aide, version, compte, distribution, liste, table } quoi = Quoi::compte;
-    std::vector<std::int64_t> nombres;  ///< the N to count, in the order given
-    std::optional<std::int64_t> cible;  ///< --target S
-    std::int64_t debut = 0, fin = 0;    ///< --table A B
-    std::int64_t decalage = 0;          ///< --target-offset K: the target n + K
-    bool records = false;               ///< --records
-    std::string fichier;                ///< --output FILE ("" for standard output)
-    std::string image;                  ///< --plot FILE.svg ("" for none)
-    unsigned fils = 0;                  ///< --threads T (0: every core)
-    bool etat = false;                  ///< --status
-    bool temps = false;                 ///< --time
-    bool double_verification = false;   ///< --double-check
+    enum class Quoi {
+        aide,
+        version,
+        compte,
+        distribution,
+        liste,
+        table,
+        classement,          ///< --classify: every property of each N
+        liste_propriete,     ///< --list PROPERTY A B
+        comptage_propriete,  ///< --list PROPERTY A B --count
+    } quoi = Quoi::compte;
+    std::vector<std::int64_t> nombres;                                   ///< the N to count, in the order given
+    std::optional<std::int64_t> cible;                                   ///< --target S
+    std::int64_t debut = 0, fin = 0;                                     ///< --table A B
+    std::int64_t decalage = 0;                                           ///< --target-offset K: the target n + K
+    taverlune::Suite suite = taverlune::Suite::a065205;                  ///< --sequence
+    taverlune::Propriete propriete = taverlune::Propriete::semiparfait;  ///< --list PROPERTY
+    bool records = false;                                                ///< --records
+    std::string fichier;                                                 ///< --output FILE ("" for standard output)
+    std::string image;                                                   ///< --plot FILE.svg ("" for none)
+    unsigned fils = 0;                                                   ///< --threads T (0: every core)
+    bool etat = false;                                                   ///< --status
+    bool temps = false;                                                  ///< --time
+    bool double_verification = false;                                    ///< --double-check
 };
 
 /// The command, or the one line that says what is wrong with it (no

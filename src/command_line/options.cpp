@@ -1,12 +1,15 @@
 // The command line's arguments: every one checked, numbers in the forms the
 // number-theory tools accept.
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <string>
 
 #include "command_line/command_line.h"
 #include "console/language.h"
+
+using namespace taverlune;
 
 namespace {
 
@@ -83,6 +86,7 @@ std::optional<std::int64_t> lire_nombre(std::string_view t, bool signe) {
 LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
     Commande c;
     bool compte_choisi = false, distribution = false, liste = false, table = false, avec_decalage = false;
+    bool famille = false, compter = false, classer = false, avec_suite = false;
     const auto erreur = [](std::string texte) { return LectureCommande{std::nullopt, std::move(texte)}; };
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         std::string_view a = arguments[k];
@@ -125,6 +129,38 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             c.temps = true;
         } else if (a == "--double-check") {
             c.double_verification = true;
+        } else if (a == "--count") {
+            compter = true;
+        } else if (a == "--classify") {
+            classer = true;
+        } else if (a == "--sequence") {
+            const auto v = valeur();
+            if (!v) return manque();
+            const auto egal = [&](std::string_view nom) {
+                return v->size() == nom.size() && std::equal(v->begin(), v->end(), nom.begin(), [](char x, char y) {
+                           return std::tolower(static_cast<unsigned char>(x)) == y;
+                       });
+            };
+            if (egal("a065205")) c.suite = Suite::a065205;
+            else if (egal("a083206") || egal("zumkeller-splits")) c.suite = Suite::a083206;
+            else return erreur(mauvais(_("%s takes A065205 or A083206 (zumkeller-splits), not '%s'"), a, *v));
+            avec_suite = true;
+        } else if (a == "--list") {
+            const auto v = valeur();
+            if (!v) return manque();
+            const std::optional<Propriete> p = propriete_de(*v);
+            if (!p)
+                return erreur(composer(_("unknown property '%s': semiperfect, primitive-semiperfect, weird, "
+                                         "primitive-weird, zumkeller, practical, abundant, perfect, deficient, or "
+                                         "their A-numbers"),
+                                       {visible(*v)}));
+            c.propriete = *p;
+            if (attache || k + 2 >= arguments.size())
+                return erreur(_("option --list needs three values, PROPERTY, A and B"));
+            if (const auto e = positif(arguments[++k], c.debut)) return erreur(*e);
+            if (const auto e = positif(arguments[++k], c.fin)) return erreur(*e);
+            if (c.debut > c.fin) return erreur(_("the range is empty: A is above B"));
+            famille = true;
         } else if (a == "--target" || a == "-s") {
             const auto v = valeur();
             if (!v) return manque();
@@ -172,11 +208,36 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             compte_choisi = true;
         }
         if (attache && a != "--target" && a != "--target-offset" && a != "--table" && a != "--output" &&
-            a != "--plot" && a != "--threads")
+            a != "--plot" && a != "--threads" && a != "--sequence" && a != "--list")
             return erreur(composer(_("option %s takes no value"), {std::string(a)}));
     }
+    if (famille && table) return erreur(_("--list and --table do not go together"));
+    if (famille && compte_choisi) return erreur(_("--list takes no N: give one or the other"));
+    if (classer && (famille || table)) return erreur(_("--classify takes N, not --table or --list"));
+    if (compter && !famille) return erreur(_("--count goes with --list"));
+    if (compter && !c.fichier.empty()) return erreur(_("--count prints one number alone: no --output"));
+    if (avec_suite && !table) return erreur(_("--sequence goes with --table"));
+    // What goes with neither --list nor --classify.
+    const std::pair<bool, const char*> autres[] = {{c.cible.has_value(), "--target"},
+                                                   {avec_decalage, "--target-offset"},
+                                                   {c.records, "--records"},
+                                                   {distribution, "--distribution"},
+                                                   {liste, "--print"},
+                                                   {c.double_verification, "--double-check"},
+                                                   {!c.image.empty(), "--plot"},
+                                                   {!c.fichier.empty() && classer, "--output"}};
+    for (const auto& [donnee, option] : autres)
+        if (donnee && (famille || classer))
+            return erreur(
+                composer(famille ? _("%s does not go with --list") : _("%s does not go with --classify"), {option}));
+    if (famille) {
+        c.quoi = compter ? Commande::Quoi::comptage_propriete : Commande::Quoi::liste_propriete;
+        return {c, ""};
+    }
     if (table && compte_choisi) return erreur(_("--table takes no N: give one or the other"));
-    if (!table && !compte_choisi) return erreur(_("nothing to count: give N, or --table A B"));
+    if (!table && !compte_choisi) return erreur(_("nothing to count: give N, --table A B or --list PROPERTY A B"));
+    if (table && avec_decalage && c.suite != Suite::a065205)
+        return erreur(_("--target-offset goes with the table of A065205 alone"));
     if (distribution && liste) return erreur(_("--distribution and --print do not go together"));
     if (table && (distribution || liste)) return erreur(_("--table counts only: no --distribution or --print"));
     if (table && c.cible) return erreur(_("--table takes --target-offset K, not --target"));
@@ -188,7 +249,8 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));
     if (!c.image.empty() && !table && !(distribution && c.nombres.size() == 1))
         return erreur(_("--plot draws the distribution of one N (with --distribution) or a --table"));
-    c.quoi = table          ? Commande::Quoi::table
+    c.quoi = classer        ? Commande::Quoi::classement
+             : table        ? Commande::Quoi::table
              : liste        ? Commande::Quoi::liste
              : distribution ? Commande::Quoi::distribution
                             : Commande::Quoi::compte;

@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "command_line/command_line.h"
+#include "command_line/family.h"
 #include "command_line/plot.h"
 #include "command_line/table.h"
 #include "console/console.h"
@@ -35,7 +37,10 @@ constexpr const char* aide = N_(
 
     "Usage: taverlune\n"
     "       taverlune N... [--target S] [--distribution | --print] [options]\n"
-    "       taverlune --table A B [--target-offset K] [--records] [--output FILE]\n"
+    "       taverlune --table A B [--sequence SEQ] [--target-offset K] [--records]\n"
+    "                 [--output FILE]\n"
+    "       taverlune --list PROPERTY A B [--count | --output FILE]\n"
+    "       taverlune N... --classify\n"
     "\n"
     "Study the divisors of an integer N (at most 2^63 - 1): a(N) is the number of\n"
     "sets of distinct divisors of N other than N whose sum is N (or a target S).\n"
@@ -60,8 +65,21 @@ constexpr const char* aide = N_(
     "      --table A B        one line 'n a(n)' for every n from A to B\n"
     "      --target-offset K  the target n + K instead of n (K may be negative)\n"
     "      --records          only the n whose a(n) > 0 exceeds every a(n) before\n"
-    "  -o, --output FILE      the lines to FILE, after a '#' line naming the table;\n"
-    "                         the same command run again goes on where it stopped\n"
+    "      --sequence SEQ     A065205, a(n) (the default), or A083206, also named\n"
+    "                         zumkeller-splits: f(n), the splits of the divisors of\n"
+    "                         n, n included, into two sets of equal sum\n"
+    "  -o, --output FILE      the lines to FILE, after a '#' line naming the table or\n"
+    "                         the list; the same command run again goes on where it\n"
+    "                         stopped\n"
+    "The divisor-sum family:\n"
+    "      --list PROPERTY A B  every n from A to B that has PROPERTY, one a line\n"
+    "      --count            their number alone\n"
+    "      --classify         each property of N, a line 'PROPERTY yes|no' each, then\n"
+    "                         'zumkeller-splits f(N)' and 'a065205 a(N)'\n"
+    "  PROPERTY is semiperfect, primitive-semiperfect, weird, primitive-weird,\n"
+    "  zumkeller, practical, abundant, perfect or deficient, or its A-number\n"
+    "  (A005835, A006036, A006037, A002975, A083207, A005153, A005101, A000396,\n"
+    "  A005100).\n"
     "Pictures:\n"
     "      --plot FILE.svg    draw the distribution (with -d) or the table, as SVG\n"
     "Running:\n"
@@ -78,6 +96,8 @@ constexpr const char* aide = N_(
     "  taverlune 720720                   a(720720)\n"
     "  taverlune 12 --target 10 --print   the sets of divisors of 12 making 10\n"
     "  taverlune --table 1 1e5 -o a.txt   a table, taken up again if run again\n"
+    "  taverlune --list weird 1 1e6       the weird numbers up to a million\n"
+    "  taverlune 70 --classify            70: weird, primitive weird, abundant...\n"
     "\n"
     "Exit status:\n"
     "  0    the figures were printed (or --help, --version)\n"
@@ -173,6 +193,10 @@ int ligne_de_commande(int argc, char** argv) {
     try {
         if (c.quoi == Commande::Quoi::table) {
             statut = executer_table(c);
+        } else if (c.quoi == Commande::Quoi::liste_propriete || c.quoi == Commande::Quoi::comptage_propriete) {
+            statut = executer_liste(c);
+        } else if (c.quoi == Commande::Quoi::classement) {
+            statut = executer_classement(c);
         } else {
             LigneDeProgres ligne(c.etat, c.quoi == Commande::Quoi::liste);
             for (const std::int64_t n : c.nombres) {
@@ -184,6 +208,12 @@ int ligne_de_commande(int argc, char** argv) {
         vider_sortie();
         ecrire_erreurs(_("taverlune: out of memory: the calculation cannot go on\n"));
         return 1;
+    } catch (const std::domain_error& e) {  // f(n) of an n near 2^63 with sigma(n) > 4n
+        vider_sortie();
+        const std::string quoi = e.what();
+        ecrire_ligne_erreur(
+            composer(_("%s cannot be counted: its target passes 2^63 - 1"), {quoi.substr(0, quoi.find(' '))}));
+        return 2;
     }
     vider_sortie();
     if (c.temps) {

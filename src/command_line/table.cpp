@@ -46,7 +46,7 @@ int executer_table(const Commande& c) {
 
     int statut = 0;
     if (debut) {
-        Table table(*debut, c.fin, c.decalage, {c.fils, c.double_verification});
+        Table table(*debut, c.fin, c.decalage, {c.fils, c.double_verification, c.suite});
         LigneDeProgres progres(c.etat, false);
         // While the next line is computed: the lines so far out, the progress.
         const auto attente = [&] {

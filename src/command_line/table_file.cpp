@@ -17,15 +17,16 @@ using namespace taverlune;
 namespace {
 
 // A line of a table file, "n a(n)" with n in [A, B] and a(n) in plain
-// digits; none when it is anything else.
+// digits (of a list's file, "n" alone); none when it is anything else.
 struct LigneDeTable {
     std::int64_t n = 0;
     std::string_view a;
 };
 std::optional<LigneDeTable> lire_ligne(std::string_view ligne, const Commande& c) {
-    const std::size_t blanc = ligne.find(' ');
+    const bool liste = c.quoi == Commande::Quoi::liste_propriete;
+    const std::size_t blanc = liste ? ligne.size() : ligne.find(' ');
     if (blanc == std::string_view::npos) return std::nullopt;
-    const std::string_view n = ligne.substr(0, blanc), a = ligne.substr(blanc + 1);
+    const std::string_view n = ligne.substr(0, blanc), a = liste ? "0" : ligne.substr(blanc + 1);
     const auto chiffres = [](std::string_view t) {
         return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos && (t == "0" || t[0] != '0');
     };
@@ -37,7 +38,11 @@ std::optional<LigneDeTable> lire_ligne(std::string_view ligne, const Commande& c
 }  // namespace
 
 std::string entete_de_table(const Commande& c) {
+    if (c.quoi == Commande::Quoi::liste_propriete)
+        return "# taverlune --list " + std::string(nom_de(c.propriete)) + " " + std::to_string(c.debut) + " " +
+               std::to_string(c.fin) + "\n";
     std::string entete = "# taverlune --table " + std::to_string(c.debut) + " " + std::to_string(c.fin);
+    if (c.suite == Suite::a083206) entete += " --sequence A083206";
     if (c.decalage != 0) entete += " --target-offset " + std::to_string(c.decalage);
     if (c.records) entete += " --records";
     return entete + "\n";

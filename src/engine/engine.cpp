@@ -141,8 +141,8 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         // A pass of it is as many passes as the table's: their work compares.
         if (retenir(s.octets, s.travail)) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
     }
-    if (t.reglages.par_points) {
-        const Besoin b = besoin_par_points(&t.element[1], n, t.cible);
+    if (t.reglages.aux_points) {
+        const Besoin b = besoin_aux_points(&t.element[1], n, t.cible);
         if (retenir(b.octets, b.travail)) methodes.push_back({b.travail, -2});
     }
     // Group by group, each group's table over its own digit of the target.
@@ -163,13 +163,13 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     for (int f = 1; f <= t.nf; ++f) diviseurs *= static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
     for (int f = 1; f <= t.nf; ++f)
         plans += 32 * diviseurs / static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
-    if (t.reglages.par_structure && t.N > 1 && table > plans)
-        for (int f = 1; f <= t.nf; ++f) {
-            const CoutsStructure c = couts_structure(t, f, t.cible);
+    if (t.reglages.par_decoupe && t.N > 1 && table > plans)
+        for (int f = 1; f <= t.nf && t.veiller(); ++f) {
+            const CoutsDecoupe c = couts_decoupe(t, f, t.cible);
             constexpr double jamais = std::numeric_limits<double>::infinity();
             if (retenir(c.par_termes.octets, c.par_termes.travail) && c.par_termes.travail < jamais)
                 methodes.push_back({c.par_termes.travail, f});
-            if (t.reglages.par_points && retenir(c.aux_points.octets, c.aux_points.travail) &&
+            if (t.reglages.aux_points && retenir(c.aux_points.octets, c.aux_points.travail) &&
                 c.aux_points.travail < jamais)
                 methodes.push_back({c.aux_points.travail, f, true});
         }
@@ -186,6 +186,8 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
             return methode();
         } catch (const std::bad_alloc&) {
             return false;
+        } catch (const PasseArretee&) {
+            return false;  // asked to stop while a table was being laid out
         }
     };
     for (const Methode& m : methodes) {
@@ -195,14 +197,15 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         }
         if (essayer([&] {
                 if (m.facteur == -3) return compter_par_groupes(t, d, par_termes);
-                if (m.facteur == -2) return compter_par_points(t, &t.element[1], n, t.cible, par_termes);
-                if (m.aux_points) return compter_par_structure_aux_points(t, m.facteur, t.cible, n, par_termes);
+                if (m.facteur == -2) return compter_aux_points(t, &t.element[1], n, t.cible, par_termes);
+                if (m.aux_points) return compter_par_decoupe_aux_points(t, m.facteur, t.cible, n, par_termes);
                 return m.facteur == 0 ? compter_sous_ensembles(t, &t.element[1], n, t.cible, par_termes)
-                                      : compter_par_structure(t, m.facteur, t.cible, n, par_termes);
+                                      : compter_par_decoupe(t, m.facteur, t.cible, n, par_termes);
             }))
             return sommer(r);
     }
-    return t.reglages.par_restes && essayer([&] { return compter_par_restes(t, par_termes); }) && sommer(r);
+    return t.reglages.par_restes_retenus && essayer([&] { return compter_par_restes_retenus(t, par_termes); }) &&
+           sommer(r);
 }
 
 // The listing, with its table of reachable sums when that fits.

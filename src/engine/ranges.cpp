@@ -12,6 +12,9 @@
 #include <cmath>
 #include <condition_variable>
 #include <exception>
+#include <limits>
+#include <stdexcept>
+#include <string>
 #include <mutex>
 #include <thread>
 
@@ -76,9 +79,16 @@ std::vector<Somme> sommes_des_diviseurs(std::int64_t lo, std::size_t nb, const s
 /// a(n) for the target n + K, or none when the double check differs; a
 /// count stopped by `rappels` is not to be used.
 std::optional<Compte> a_de(std::int64_t n, std::int64_t K, Somme sigma, const Reglages& r, const Rappels& rappels,
-                           bool verifier) {
-    const Somme cible = static_cast<Somme>(n) + K;
+                           bool verifier, Suite suite) {
+    Somme cible = static_cast<Somme>(n) + K;
     Compte a;
+    if (suite == Suite::a083206) {  // f(n): the target (sigma - 2n) / 2, the empty set one way for a perfect n
+        if (sigma % 2 != 0 || sigma < 2 * static_cast<Somme>(n)) return a;
+        cible = (sigma - 2 * static_cast<Somme>(n)) / 2;
+        if (cible == 0) return a += 1;
+        if (cible > std::numeric_limits<std::int64_t>::max())
+            throw std::domain_error("f(" + std::to_string(n) + ") needs a target past 2^63 - 1");
+    }
     if (cible < 1 || n < 2) return a;
     if (cible >= n) {  // every divisor other than n takes part: their sum says much
         const Somme somme = sigma - n;
@@ -142,8 +152,8 @@ struct Table::Etat {
             const std::vector<Somme> sigma = sommes_des_diviseurs(lo, nb, premiers, crible);
             piece.a.resize(nb);
             for (std::size_t k = 0; k < nb; ++k) {
-                const std::optional<Compte> a =
-                    a_de(lo + static_cast<std::int64_t>(k), decalage, sigma[k], comptage, rappels, reglages.verifier);
+                const std::optional<Compte> a = a_de(lo + static_cast<std::int64_t>(k), decalage, sigma[k], comptage,
+                                                     rappels, reglages.verifier, reglages.suite);
                 if (arret) return;
                 if (!a) {
                     piece.echec = lo + static_cast<std::int64_t>(k);
