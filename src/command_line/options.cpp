@@ -125,6 +125,8 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             c.temps = true;
         } else if (a == "--double-check") {
             c.double_verification = true;
+        } else if (a == "--estimate") {
+            c.estimation = true;
         } else if (a == "--target" || a == "-s") {
             const auto v = valeur();
             if (!v) return manque();
@@ -185,6 +187,10 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
                                {std::to_string(c.decalage), std::to_string(max63 - c.decalage)}));
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
         return erreur(_("--target-offset, --records and --output go with --table"));
+    if (c.estimation && (table || liste || c.double_verification || !c.image.empty()))
+        return erreur(
+            _("--estimate goes with N, --target and --distribution: no --table, --print, --double-check "
+              "or --plot"));
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));
     if (!c.image.empty() && !table && !(distribution && c.nombres.size() == 1))
         return erreur(_("--plot draws the distribution of one N (with --distribution) or a --table"));

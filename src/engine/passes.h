@@ -11,6 +11,12 @@
 
 namespace taverlune {
 
+/// The cores a count running `fils` threads would have now, beside the
+/// other processes running on this machine: the cores are shared fairly
+/// between the scheduler's groups (sessions, where the kernel groups
+/// processes so) by their nice levels. At most min(fils, cores).
+double coeurs_pour(unsigned fils);
+
 /// Thrown by a pass that stops in its middle because the caller asked the
 /// search to stop: executer_passes drops that pass.
 struct PasseArretee {};
