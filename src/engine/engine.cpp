@@ -194,8 +194,8 @@ std::vector<Methode> methodes_de(const Tache& t, const Decoupage& d, Mesure mesu
 constexpr double cout_table = 1.75;
 constexpr double cout_total_seul = 2.0;
 constexpr double cout_aux_points = 0.75;
-constexpr double cout_decoupe = 3.0;
-constexpr double cout_decoupe_aux_points = 2.7;
+constexpr double cout_decoupe = 3.4;
+constexpr double cout_decoupe_aux_points = 3.1;
 
 /// How much slower a cell is in a table of `octets` that waits on memory:
 /// a fifth more each time it doubles past 4 MiB (the caches of a core).

@@ -1,13 +1,11 @@
 // The memory and cores a long count may use, and its passes run on them.
 #include "engine/passes.h"
 
-#include <dirent.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -18,7 +16,8 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <string>
+#include <optional>
+#include <utility>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -82,78 +81,44 @@ unsigned coeurs_disponibles() {
 
 namespace {
 
-/// The first line of a small file of /proc ("" when it cannot be read).
-std::string lire_proc(const char* chemin) {
-    std::FILE* f = std::fopen(chemin, "r");
-    if (f == nullptr) return {};
-    char texte[1024];
-    const std::size_t lus = std::fread(texte, 1, sizeof texte - 1, f);
+/// The ticks the processors spent, busy and in all, since the machine
+/// started (/proc/stat's first line); none when it cannot be read.
+std::optional<std::pair<double, double>> ticks() {
+    std::FILE* f = std::fopen("/proc/stat", "r");
+    if (f == nullptr) return std::nullopt;
+    unsigned long long v[8] = {};
+    const int lus = std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4],
+                                &v[5], &v[6], &v[7]);
     std::fclose(f);
-    return std::string(texte, lus);
+    if (lus < 4) return std::nullopt;
+    double tout = 0;
+    for (const unsigned long long x : v) tout += static_cast<double>(x);
+    // Idle and waiting for the disk are not busy.
+    return std::pair{tout - static_cast<double>(v[3]) - static_cast<double>(v[4]), tout};
 }
 
 }  // namespace
 
 double coeurs_pour(unsigned fils) {
-    // The processes running, by the group the scheduler shares the cores
-    // between (a session, when the kernel groups processes so; else each
-    // process), each group weighed by its nice level; looked at a few
-    // times over a tenth of a second, for the mean of each group's threads.
     const double nous = static_cast<double>(std::max(1u, fils));
     const double coeurs = static_cast<double>(coeurs_disponibles());
-    const long moi = static_cast<long>(::getpid());
-    const std::string notre_groupe = lire_proc("/proc/self/autogroup");
-    errno = 0;
-    const int p = ::getpriority(PRIO_PROCESS, 0);
-    const double notre_nice = errno == 0 ? p : 0;
-    struct Groupe {
-        std::string nom;
-        double poids, demande;
-    };
-    std::vector<Groupe> groupes;
-    constexpr int regards = 8;
-    for (int regard = 0; regard < regards; ++regard) {
-        if (regard > 0) std::this_thread::sleep_for(std::chrono::milliseconds(12));
-        DIR* dossier = ::opendir("/proc");
-        if (dossier == nullptr) return std::min(nous, coeurs);
-        while (const dirent* entree = ::readdir(dossier)) {
-            if (entree->d_name[0] < '0' || entree->d_name[0] > '9') continue;
-            if (std::strtol(entree->d_name, nullptr, 10) == moi) continue;
-            const std::string dossier_processus = std::string("/proc/") + entree->d_name;
-            const std::string stat = lire_proc((dossier_processus + "/stat").c_str());
-            // The name may hold anything: the fields start after its last ')'.
-            const std::size_t apres = stat.rfind(')');
-            char etat = 0;
-            long nice = 0;
-            if (apres == std::string::npos ||
-                std::sscanf(stat.c_str() + apres + 1,
-                            " %c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %ld", &etat, &nice) != 2 ||
-                etat != 'R')
-                continue;
-            // "/autogroup-25 nice 0": the group, and its own nice level.
-            const std::string groupe = lire_proc((dossier_processus + "/autogroup").c_str());
-            double poids = std::pow(1.25, notre_nice - static_cast<double>(nice));
-            std::string nom = std::string("processus ") + entree->d_name;
-            if (const std::size_t n = groupe.find(" nice "); n != std::string::npos) {
-                nom = groupe.substr(0, n);
-                poids = std::pow(1.25, -std::strtod(groupe.c_str() + n + 6, nullptr));
-            }
-            if (!notre_groupe.empty() && notre_groupe.starts_with(nom + " ")) continue;  // ours
-            const auto g = std::find_if(groupes.begin(), groupes.end(), [&](const Groupe& x) { return x.nom == nom; });
-            if (g == groupes.end()) groupes.push_back({nom, poids, 1.0 / regards});
-            else g->demande += 1.0 / regards;
-        }
-        ::closedir(dossier);
-    }
-    // The cores shared fairly by weight, no group taking more than it runs
-    // threads: the level at which the shares fill the cores.
-    groupes.push_back({"", 1, nous});
-    double bas = 0, haut = coeurs + 1;
+    // The cores the other processes kept busy over a sixth of a second while
+    // this one waited.
+    const auto avant = ticks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(160));
+    const auto apres = ticks();
+    if (!avant || !apres || apres->second <= avant->second) return std::min(nous, coeurs);
+    const double machine = static_cast<double>(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
+    const double occupes =
+        std::clamp((apres->first - avant->first) / (apres->second - avant->second), 0.0, 1.0) * machine;
+    // The scheduler shares the cores fairly between its groups (sessions,
+    // where the kernel groups processes so): the others taken as one group,
+    // the count as another; the level at which the shares fill the cores,
+    // no group taking more than it asks.
+    double bas = 0, haut = coeurs;
     for (int i = 0; i < 50; ++i) {
         const double niveau = (bas + haut) / 2;
-        double pris = 0;
-        for (const Groupe& g : groupes) pris += std::min(g.demande, g.poids * niveau);
-        (pris < coeurs ? bas : haut) = niveau;
+        (std::min(nous, niveau) + std::min(occupes, niveau) < coeurs ? bas : haut) = niveau;
     }
     return std::max(0.05, std::min({nous, coeurs, bas}));
 }

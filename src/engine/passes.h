@@ -11,10 +11,11 @@
 
 namespace taverlune {
 
-/// The cores a count running `fils` threads would have now, beside the
-/// other processes running on this machine: the cores are shared fairly
-/// between the scheduler's groups (sessions, where the kernel groups
-/// processes so) by their nice levels. At most min(fils, cores).
+/// The cores a count running `fils` threads would have now, beside what
+/// the other processes keep busy (measured over a sixth of a second): the
+/// scheduler shares the cores fairly between them, as one group, and the
+/// count.
+/// At most min(fils, cores).
 double coeurs_pour(unsigned fils);
 
 /// Thrown by a pass that stops in its middle because the caller asked the
