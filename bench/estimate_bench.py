@@ -53,21 +53,26 @@ def main():
     parser.add_argument("build")
     parser.add_argument("--limit", type=float, default=600, help="seconds past which a count is not run")
     parser.add_argument("--only", choices=["hcn", "methods"], help="one half of the table")
+    parser.add_argument("-d", "--distribution", action="store_true",
+                        help="the numbers' distributions (the split at values of y) instead of their totals")
     args = parser.parse_args()
     program = os.path.join(args.build, "taverlune")
     driver = os.path.join(args.build, "estimate_driver")
     print("| count | method | announced (s) | taken (s) | taken / announced |")
     print("|---|---|---|---|---|")
     if args.only != "methods":
+        extra = ["-d"] if args.distribution else []
         for n in HCN:
-            announced = float(subprocess.run([program, str(n), "--estimate"], check=True, capture_output=True,
+            command = [program, str(n)] + extra
+            shown = " ".join(["taverlune", str(n)] + extra)
+            announced = float(subprocess.run(command + ["--estimate"], check=True, capture_output=True,
                                              text=True).stdout)
             if announced > args.limit:
-                print(f"| `taverlune {n}` | auto | {announced:.4g} | not run | |", flush=True)
+                print(f"| `{shown}` | auto | {announced:.4g} | not run | |", flush=True)
                 continue
-            first, _ = timed([program, str(n)])
-            taken = repeat(lambda: timed([program, str(n)])[0], first)
-            print(f"| `taverlune {n}` | auto | {announced:.4g} | {taken:.4g} | {taken / announced:.2f} |", flush=True)
+            first, _ = timed(command)
+            taken = repeat(lambda: timed(command)[0], first)
+            print(f"| `{shown}` | auto | {announced:.4g} | {taken:.4g} | {taken / announced:.2f} |", flush=True)
     if args.only != "hcn":
         for label, n, s, measure, method in METHODS:
             def run():
