@@ -9,8 +9,10 @@
   (B = 10**6 by default; target: within 10 %), alternating.
 
 BUILD_DIR is installed into a temporary prefix and both sides are run from
-there. Figures are medians of --runs runs; the machine is shared, so the
-ratios, measured side by side, mean more than the times.
+there. Figures are medians of --runs runs, the tables' in wall and in CPU
+time (the children's, from getrusage); the machine is shared, so the ratios,
+measured side by side, mean more than the times, and CPU time more than
+wall time when other work runs.
 
 Usage: python_bench.py [BUILD_DIR] [--runs R] [--calls C] [--n N] [--table-end B] [--table-runs R]
 """
@@ -18,6 +20,7 @@ Usage: python_bench.py [BUILD_DIR] [--runs R] [--calls C] [--n N] [--table-end B
 import argparse
 import glob
 import os
+import resource
 import shlex
 import statistics
 import subprocess
@@ -61,19 +64,23 @@ def main():
         print(f"count({a.n}) x {a.calls}: engine {e * 1e6:.1f} us a call, taverlune.count {b * 1e6:.1f} us "
               f"a call: {b / e:.2f} x (medians of {a.runs})", flush=True)
 
+        def timed(argv):
+            before = resource.getrusage(resource.RUSAGE_CHILDREN)
+            start = time.perf_counter()
+            subprocess.run(argv, env=env, check=True, stdout=subprocess.DEVNULL)
+            wall = time.perf_counter() - start
+            after = resource.getrusage(resource.RUSAGE_CHILDREN)
+            return wall, after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
+
         program, module = [], []
         python_table = f"import taverlune; rows = list(taverlune.table(1, {a.table_end})); print(len(rows))"
         for _ in range(a.table_runs):
-            start = time.perf_counter()
-            subprocess.run([os.path.join(tmp, "bin", "taverlune"), "--table", "1", str(a.table_end)], env=env,
-                           check=True, stdout=subprocess.DEVNULL)
-            program.append(time.perf_counter() - start)
-            start = time.perf_counter()
-            subprocess.run([PYTHON, "-c", python_table], env=env, check=True, stdout=subprocess.DEVNULL)
-            module.append(time.perf_counter() - start)
-        p, m = statistics.median(program), statistics.median(module)
-        print(f"table 1 {a.table_end}: taverlune --table {p:.2f} s, list(taverlune.table) {m:.2f} s: "
-              f"{m / p:.3f} x (medians of {a.table_runs})")
+            program.append(timed([os.path.join(tmp, "bin", "taverlune"), "--table", "1", str(a.table_end)]))
+            module.append(timed([PYTHON, "-c", python_table]))
+        for k, what in enumerate(("wall", "CPU")):
+            p, m = statistics.median(t[k] for t in program), statistics.median(t[k] for t in module)
+            print(f"table 1 {a.table_end} ({what}): taverlune --table {p:.2f} s, list(taverlune.table) {m:.2f} s: "
+                  f"{m / p:.3f} x (medians of {a.table_runs})", flush=True)
 
 
 if __name__ == "__main__":

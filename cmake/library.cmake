@@ -75,7 +75,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/python.cmake)
 
 # Installed into a temporary prefix, moved, then used as others would: the C++
 # consumer (tests/consumer/) through find_package and pkg-config, the Python
-# tests on the installed module.
-if(BUILD_TESTING)
+# tests on the installed module. Not under the sanitizers: a program of
+# someone else's is not built with their runtimes.
+if(BUILD_TESTING AND NOT TAVERLUNE_SANITIZE AND NOT TAVERLUNE_TSAN)
   add_test(NAME library_installed_and_used COMMAND bash ${PROJECT_SOURCE_DIR}/tests/consumer/run.sh ${PROJECT_BINARY_DIR})
 endif()

@@ -199,10 +199,48 @@ py::list factor(py::handle n) {
 
 // ---- Iterators that run threads: closed at the latest when Python exits -----------------
 
+// An iterator whose work runs on threads. Its __next__ releases the
+// interpreter's lock at times, so another Python thread may call close()
+// meanwhile: that thread then only asks for the stop, and the one in __next__
+// closes on its way out.
 class Fermable {
 public:
     virtual ~Fermable() = default;
-    virtual void close() = 0;
+    /// With the interpreter's lock.
+    void close() {
+        fermeture_ = true;
+        demander_l_arret();
+        if (!occupe_) fermer();
+    }
+
+protected:
+    /// Asks the work to stop, from any thread.
+    virtual void demander_l_arret() = 0;
+    /// Stops the work and joins its threads; with the interpreter's lock, in no __next__.
+    virtual void fermer() = 0;
+
+    /// For the length of a __next__.
+    class Occupation {
+    public:
+        explicit Occupation(Fermable& f) : f_(f) {
+            if (f_.occupe_) throw py::value_error("this iterator is already being read in another thread");
+            f_.occupe_ = true;
+        }
+        ~Occupation() {
+            f_.occupe_ = false;
+            if (f_.fermeture_) f_.fermer();
+        }
+        Occupation(const Occupation&) = delete;
+        Occupation& operator=(const Occupation&) = delete;
+
+    private:
+        Fermable& f_;
+    };
+
+    std::atomic<bool> fermeture_{false};
+
+private:
+    bool occupe_ = false;
 };
 
 // Those alive, for Python's exit (atexit), which may leave objects undestroyed.
@@ -227,6 +265,7 @@ public:
     Solutions& operator=(const Solutions&) = delete;
 
     py::tuple suivante() {
+        const Occupation occupation(*this);
         while (position_ >= lot_.fins.size()) {
             if (!prendre()) throw py::stop_iteration();
         }
@@ -241,12 +280,17 @@ public:
         return t;
     }
 
-    void close() override {
+private:
+    void demander_l_arret() override {
         {
             const std::lock_guard<std::mutex> garde(verrou_);
             arret_ = true;
         }
         change_.notify_all();
+    }
+
+    void fermer() override {
+        demander_l_arret();
         if (travail_.joinable()) {
             const py::gil_scoped_release sans_verrou;
             travail_.join();
@@ -256,7 +300,6 @@ public:
         file_.clear();
     }
 
-private:
     struct Lot {
         std::vector<std::int64_t> termes;
         std::vector<std::size_t> fins;  ///< solution k: termes[fins[k - 1] .. fins[k])
@@ -334,7 +377,7 @@ private:
     // The next lot into lot_, waiting for it without the interpreter's lock
     // (Python's signal handlers run every tenth of a second); false at the end.
     bool prendre() {
-        if (arret_) return false;
+        if (fermeture_) return false;
         if (!travail_.joinable()) demarrer();
         for (;;) {
             bool pret = false;
@@ -342,8 +385,10 @@ private:
                 const py::gil_scoped_release sans_verrou;
                 std::unique_lock<std::mutex> garde(verrou_);
                 attend_ = true;
-                pret = change_.wait_for(garde, std::chrono::milliseconds(100), [&] { return !file_.empty() || fini_; });
+                pret = change_.wait_for(garde, std::chrono::milliseconds(100),
+                                        [&] { return !file_.empty() || fini_ || arret_; });
                 attend_ = false;
+                if (arret_) return false;
                 if (pret && !file_.empty()) {
                     lot_ = std::move(file_.front());
                     file_.pop_front();
@@ -354,7 +399,7 @@ private:
             }
             if (pret) {  // the listing ended
                 const std::exception_ptr erreur = erreur_;
-                close();
+                fermeture_ = true;  // closed on the way out of __next__
                 if (erreur) std::rethrow_exception(erreur);
                 return false;
             }
@@ -394,12 +439,13 @@ public:
     Lignes& operator=(const Lignes&) = delete;
 
     py::tuple suivante() {
-        if (!table_) throw py::stop_iteration();
+        const Occupation occupation(*this);
+        if (fermeture_) throw py::stop_iteration();
         std::optional<Table::Ligne> l;
         {
             const py::gil_scoped_release sans_verrou;
-            const std::function<bool()> attente = [this] { return suivi_(table_->part()); };
-            while ((l = table_->suivante(attente))) {
+            const std::function<bool()> attente = [this] { return !fermeture_ && suivi_(table_->part()); };
+            while (!fermeture_ && (l = table_->suivante(attente))) {
                 const bool montrer = std::chrono::steady_clock::now() >= prochain_;
                 if (montrer) prochain_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
                 if (montrer && !suivi_(table_->part())) {
@@ -409,8 +455,9 @@ public:
                 if (!records_ || l->a > record_) break;
             }
         }
+        if (fermeture_) l.reset();
         if (!l) {
-            close();
+            fermeture_ = true;  // closed on the way out
             suivi_.lever(true);
             throw py::stop_iteration();
         }
@@ -418,13 +465,14 @@ public:
         return py::make_tuple(l->n, en_python(l->a));
     }
 
-    void close() override {
+private:
+    void demander_l_arret() override {}  // fermeture_, seen between two lines and while waiting for one
+    void fermer() override {
         if (!table_) return;
         const py::gil_scoped_release sans_verrou;
         table_.reset();  // its threads joined
     }
 
-private:
     std::unique_ptr<Table> table_;
     const bool records_;
     Compte record_;
@@ -468,6 +516,8 @@ wrong argument, MemoryError when no method fits in memory.
     [(1, 2, 3, 4), (1, 3, 6), (4, 6)]
 )";
     m.attr("__version__") = version();
+    py::options options;
+    options.disable_function_signatures();  // each docstring starts with its own, in Python's terms
 
     static const char* const doc_progress =
         "\n\nthreads: at most this many threads (0: every core); memory: at most this many bytes\n"
@@ -515,7 +565,7 @@ wrong argument, MemoryError when no method fits in memory.
                           "The solutions of solutions(), one tuple at a time. Close it (close(), a with\n"
                           "block, or dropping it) to stop a listing before its end.")
         .def("__iter__", [](Solutions& s) -> Solutions& { return s; })
-        .def("__next__", &Solutions::suivante)
+        .def("__next__", &Solutions::suivante, "The next solution, a tuple of ints ascending.")
         .def("close", &Solutions::close, "Stops the listing; the iterator then ends.")
         .def("__enter__", [](Solutions& s) -> Solutions& { return s; })
         .def("__exit__", [](Solutions& s, py::args) { s.close(); });
@@ -534,25 +584,13 @@ wrong argument, MemoryError when no method fits in memory.
         "    >>> list(solutions(12, 10))\n"
         "    [(1, 2, 3, 4), (1, 3, 6), (4, 6)]\n"
         "    >>> import itertools\n"
-        "    >>> with solutions(720720) as s:\n"
-        "    ...     first = list(itertools.islice(s, 2))\n"
-        "    >>> first\n"
-        "    [(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 18, 20, 21, 22, 24, 26, 28, 30, 33, 35, "
-        "36, 39, 40, 42, 44, 45, 48, 52, 55, 56, 60, 63, 65, 66, 70, 72, 77, 78, 80, 84, 88, 90, 91, 99, "
-        "104, 105, 110, 112, 117, 120, 126, 130, 132, 140, 143, 144, 154, 156, 165, 168, 176, 180, 182, "
-        "195, 198, 208, 210, 220, 231, 234, 240, 252, 260, 264, 273, 280, 286, 308, 312, 315, 330, 336, "
-        "360, 364, 385, 390, 396, 420, 429, 440, 455, 462, 468, 495, 504, 520, 528, 546, 560, 572, 585, "
-        "616, 624, 630, 660, 693, 715, 720, 728, 770, 780, 792, 819, 840, 858, 880, 910, 924, 936, 990, "
-        "1001, 1008, 1040, 1092, 1144, 1155, 1170, 1232, 1260, 1287, 1320, 1365, 1386, 1430, 1456, 1540, "
-        "1560, 1584, 1638, 1680, 1716, 1820, 1848, 1872, 1980, 2002, 2145, 2184, 2288, 2310, 2340, 2520, "
-        "2574, 2640, 2730, 2772, 2860, 3003, 3080, 3120, 3276, 3432, 3465, 3640, 3960, 4004, 4095, 4290, "
-        "4368, 4620, 5005, 5148, 5460, 5544, 5720, 6006, 6160, 6435, 6552, 6930, 7280, 8008, 8190, 8580, "
-        "9009, 9240, 10010, 10296, 10920, 12012, 12870, 13860, 15015, 16016, 18018, 20020, 24024, 30030, "
-        "36036, 40040, 45045, 48048, 51480, 65520, 80080, 90090, 102960, 180180, 240240), ...]");
+        "    >>> with solutions(720720) as endless:  # never all listed\n"
+        "    ...     [len(s) for s in itertools.islice(endless, 3)]\n"
+        "    [218, 219, 219]");
 
     py::class_<Lignes>(m, "Table", "The lines (n, a(n)) of table() or records(), in order of n.")
         .def("__iter__", [](Lignes& l) -> Lignes& { return l; })
-        .def("__next__", &Lignes::suivante)
+        .def("__next__", &Lignes::suivante, "The next line, (n, a(n)).")
         .def("close", &Lignes::close, "Stops the table's threads; the iterator then ends.")
         .def("__enter__", [](Lignes& l) -> Lignes& { return l; })
         .def("__exit__", [](Lignes& l, py::args) { l.close(); });

@@ -37,7 +37,7 @@ LD_LIBRARY_PATH=$p/lib "$dossier/pkg-config-consumer" || echec "the consumer bui
 # The Python module as installed, where that prefix's Python looks.
 module=$(find "$p/lib" -path '*/dist-packages/taverlune*.so')
 if [ -n "$module" ]; then
-  python=$(sed -n 's/^Python3_EXECUTABLE:FILEPATH=//p' "$build/CMakeCache.txt")
+  python=$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt")
   [ -f "$(dirname "$module")/taverlune.pyi" ] || echec "no type stubs beside $module"
   PYTHONPATH=$(dirname "$module") "$python" -c "import taverlune, sys; assert taverlune.__file__ == sys.argv[1]" \
     "$module" || echec "import taverlune from $module"

@@ -1,5 +1,6 @@
 """The Python module taverlune: its figures against a brute force over the subsets written here and against
 PARI/GP (cypari2), the laziness of its iterators, Ctrl-C and the exceptions of callbacks, its refusals."""
+import doctest
 import itertools
 import os
 import random
@@ -69,6 +70,14 @@ def test_known_figures():
     for f in (taverlune.count, taverlune.distribution, taverlune.solutions, taverlune.table, taverlune.records,
               taverlune.count_subsets, taverlune.divisors, taverlune.factor):
         assert f.__doc__.startswith(f.__name__ + "(") and ">>>" in f.__doc__
+    assert doctest.testmod(taverlune).failed == 0  # the examples of the docstrings
+
+
+def test_the_readme_session_as_typed():
+    readme = open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md")).read()
+    session = readme.split("```pycon\n")[1].split("```")[0]
+    test = doctest.DocTestParser().get_doctest(session, {}, "README", "README.md", 0)
+    assert doctest.DocTestRunner().run(test).failed == 0
 
 
 def test_count_subsets_in_any_order():
@@ -119,8 +128,10 @@ class Stop(Exception):
     pass
 
 
-def raise_(e):
-    raise e
+def raising(error):
+    def progress(fraction):
+        raise error()
+    return progress
 
 
 @pytest.mark.parametrize("call,error", [
@@ -131,7 +142,7 @@ def raise_(e):
 def test_an_exception_of_the_progress_callback_stops_the_engine(call, error):
     before = threads_now()
     with pytest.raises(error):
-        call(lambda fraction: raise_(error()))
+        call(raising(error))
     assert threads_now() == before
 
 
@@ -144,28 +155,17 @@ def test_ctrl_c_stops_a_long_count():
     killer.join()
 
 
-@pytest.mark.parametrize("call,error", [
-    (lambda: taverlune.count(0), ValueError),
-    (lambda: taverlune.count(-12), ValueError),
-    (lambda: taverlune.count(2 ** 63), ValueError),
-    (lambda: taverlune.count(12, 0), ValueError),
-    (lambda: taverlune.count(12, threads=-1), ValueError),
-    (lambda: taverlune.distribution(12, memory=-1), ValueError),
-    (lambda: taverlune.divisors(0), ValueError),
-    (lambda: taverlune.factor(-7), ValueError),
-    (lambda: taverlune.solutions(0), ValueError),
-    (lambda: taverlune.table(0, 5), ValueError),
-    (lambda: taverlune.table(6, 5), ValueError),
-    (lambda: taverlune.table(1, 2 ** 63 - 1, 1), ValueError),
-    (lambda: taverlune.records(1, 2 ** 63 - 10, 11), ValueError),
-    (lambda: taverlune.count_subsets([3, 1, 3], 4), ValueError),
-    (lambda: taverlune.count_subsets([2, 0], 2), ValueError),
-    (lambda: taverlune.count_subsets([-1], 1), ValueError),
-    (lambda: taverlune.count(12.0), TypeError),
-    (lambda: taverlune.count("12"), TypeError),
-    (lambda: taverlune.count_subsets(5, 5), TypeError),
-    (lambda: taverlune.count(720720, memory=1000), MemoryError),
-])
-def test_refusals(call, error):
+REFUSALS = {
+    ValueError: ["count(0)", "count(-12)", "count(2 ** 63)", "count(12, 0)", "count(12, threads=-1)",
+                 "distribution(12, memory=-1)", "divisors(0)", "factor(-7)", "solutions(0)", "table(0, 5)",
+                 "table(6, 5)", "table(1, 2 ** 63 - 1, 1)", "records(1, 2 ** 63 - 10, 11)",
+                 "count_subsets([3, 1, 3], 4)", "count_subsets([2, 0], 2)", "count_subsets([-1], 1)"],
+    TypeError: ["count(12.0)", "count('12')", "count_subsets(5, 5)"],
+    MemoryError: ["count(720720, memory=1000)"],  # only the listing fits, and it would not end
+}
+
+
+@pytest.mark.parametrize("error,call", [(e, c) for e, calls in REFUSALS.items() for c in calls])
+def test_refusals(error, call):
     with pytest.raises(error):
-        call()
+        eval(call, vars(taverlune))
