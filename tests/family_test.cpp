@@ -195,6 +195,7 @@ TEST(FamilyCommandLine, EveryMisfitIsOneLineAndStatus2) {
         {"--classify", "--table", "1", "9"}, {"--classify"}, {"12", "--classify", "-o", "f"},
         {"12", "--sequence", "A083206"}, {"--table", "1", "9", "--sequence", "A000001"},
         {"--table", "1", "9", "--sequence", "A083206", "--target-offset", "-1"}, {"--list=weird", "1", "9"},
+        {"--classify", "9223372036854415440"},  // 720720 k: f(n) needs a target past 2^63 - 1
     };
     for (const auto& r : rows) {
         const essai::Execution e = commande(r);

@@ -166,7 +166,7 @@ bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels
     constexpr double plafond = double{1 << 27};
     const double cout_bits =
         static_cast<double>(t) <= plafond ? static_cast<double>(d.size()) * static_cast<double>(t) / 64 : 1e300;
-    const double cout_chiffres = cout_par_chiffres(f, n);
+    const double cout_chiffres = cout_par_chiffres(f);
     if (std::min(cout_bits, cout_chiffres) < 1e300) {
         if (cout_chiffres <= cout_bits) return par_chiffres(f, n, t);
         return sommes_atteintes(d, static_cast<std::size_t>(t), bits, static_cast<std::size_t>(t));
@@ -196,16 +196,20 @@ int plus_grande_puissance(const Facteurs& f) {
     return j;
 }
 
-double Decideur::cout_par_chiffres(const Facteurs& f, std::int64_t n) {
+double Decideur::cout_par_chiffres(const Facteurs& f) {
     if (f.nf < 2) return 1e300;
     const int j = plus_grande_puissance(f);
     Facteurs g = f;
     g.e[j] = 0;
     const Somme sm = sigma_de(g);
-    (void)n;
     if (static_cast<double>(sm) > double{1 << 27}) return 1e300;
+    double diviseurs_de_m = 1;
+    for (int i = 0; i < g.nf; ++i) diviseurs_de_m *= g.e[i] + 1;
+    // The bitset of the sums of m's divisors, then up to sigma(m) / p + 1
+    // remainders a digit, each trying as many sums.
     const double m_sur_p = static_cast<double>(sm) / static_cast<double>(f.p[j]) + 1;
-    return 64.0 * static_cast<double>(sm) / 64 + static_cast<double>(f.e[j] + 1) * m_sur_p * m_sur_p;
+    const double cout = diviseurs_de_m * static_cast<double>(sm) / 64 + (f.e[j] + 1) * m_sur_p * m_sur_p;
+    return cout < 1e11 ? cout : 1e300;
 }
 
 bool Decideur::par_chiffres(const Facteurs& f, std::int64_t n, Somme t) {
@@ -518,10 +522,12 @@ private:
             // n has a small semiperfect proper divisor.
             std::vector<char>& multiple = multiples_local();
             multiple.assign(nb, 0);
-            for (const std::int64_t s : semiparfaits_)
-                for (std::int64_t x = std::max((lo + s - 1) / s, std::int64_t{2}) * s;
-                     x < lo + static_cast<std::int64_t>(nb); x += s)
-                    multiple[static_cast<std::size_t>(x - lo)] = 1;
+            const std::uint64_t ulo = static_cast<std::uint64_t>(lo), uhi = ulo + nb;  // no overflow near 2^63
+            for (const std::int64_t s : semiparfaits_) {
+                const std::uint64_t us = static_cast<std::uint64_t>(s);
+                for (std::uint64_t x = std::max<std::uint64_t>((ulo + us - 1) / us, 2) * us; x < uhi; x += us)
+                    multiple[static_cast<std::size_t>(x - ulo)] = 1;
+            }
             Decideur& d = decideur_local();
             for (std::size_t k = 0; k < nb; ++k) {
                 if ((k & 4095) == 4095 && arret_) return;

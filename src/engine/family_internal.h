@@ -41,7 +41,7 @@ public:
 private:
     void diviseurs_jusqua(const Facteurs& f, Somme borne);
     bool atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels* rappels);
-    double cout_par_chiffres(const Facteurs& f, std::int64_t n);
+    double cout_par_chiffres(const Facteurs& f);
     bool chercher(std::size_t i, Somme t);
 
     std::vector<std::int64_t> d;  // the divisors that take part, ascending
