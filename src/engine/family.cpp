@@ -381,35 +381,48 @@ struct Morceau {
 };
 
 /// The prime factors of the n of a piece, by a sieve: up to `largeur`
-/// primes below 2^24 each, packed with their exponents, and what is left.
+/// primes below 2^24 each, packed with their exponents, what is left (one
+/// prime above the square root, or 1), and sigma(n). No division but one a
+/// number: sigma(p^e) grows by its last term, kept a number at a time.
 struct Crible {
     static constexpr int largeur = 12;  // 2 3 5 ... 37 make more than 2^40
     std::vector<std::uint32_t> entrees;
     std::vector<std::uint8_t> nombre;
-    std::vector<std::uint64_t> produit;
+    std::vector<std::uint64_t> produit, sigma, terme;
 
     void cribler(std::int64_t lo, std::size_t nb, const std::vector<std::uint32_t>& premiers) {
         entrees.resize(nb * largeur);
         nombre.assign(nb, 0);
         produit.assign(nb, 1);
-        const std::uint64_t hi = static_cast<std::uint64_t>(lo) + nb - 1;
+        sigma.assign(nb, 1);
+        terme.resize(nb);
+        std::uint32_t* const E = entrees.data();
+        std::uint8_t* const N = nombre.data();
+        std::uint64_t *const P = produit.data(), *const S = sigma.data(), *const T = terme.data();
+        const std::uint64_t ulo = static_cast<std::uint64_t>(lo), hi = ulo + nb - 1;
         for (const std::uint32_t p : premiers) {
             if (std::uint64_t{p} * p > hi) break;
-            const std::uint64_t premier = (static_cast<std::uint64_t>(lo) + p - 1) / p * p;
-            for (std::uint64_t m = premier; m <= hi; m += p) {
-                const std::size_t k = static_cast<std::size_t>(m - static_cast<std::uint64_t>(lo));
-                entrees[k * largeur + nombre[k]++] = p | (1u << 24);
-                produit[k] *= p;
+            for (std::uint64_t k = (ulo + p - 1) / p * p - ulo; k < nb; k += p) {
+                E[k * largeur + N[k]++] = p | (1u << 24);
+                P[k] *= p;
+                T[k] = S[k] * p;
+                S[k] += T[k];
             }
             for (std::uint64_t q = std::uint64_t{p} * p; q <= hi; q *= p) {
-                for (std::uint64_t m = (static_cast<std::uint64_t>(lo) + q - 1) / q * q; m <= hi; m += q) {
-                    const std::size_t k = static_cast<std::size_t>(m - static_cast<std::uint64_t>(lo));
-                    entrees[k * largeur + nombre[k] - 1] += 1u << 24;
-                    produit[k] *= p;
+                for (std::uint64_t k = (ulo + q - 1) / q * q - ulo; k < nb; k += q) {
+                    E[k * largeur + N[k] - 1] += 1u << 24;
+                    P[k] *= p;
+                    T[k] *= p;
+                    S[k] += T[k];
                 }
                 if (q > hi / p) break;
             }
         }
+        // One prime above the square root, found exactly by a division in
+        // doubles (below 2^53 the quotient of two integers is exact).
+        for (std::size_t k = 0; k < nb; ++k)
+            if (P[k] != ulo + k)
+                S[k] *= static_cast<std::uint64_t>(static_cast<double>(ulo + k) / static_cast<double>(P[k])) + 1;
     }
 
     Facteurs facteurs(std::size_t k, std::int64_t n) const {
@@ -420,13 +433,40 @@ struct Crible {
             f.e[i] = static_cast<int>(x >> 24);
         }
         f.nf = nombre[k];
-        if (static_cast<std::uint64_t>(n) != produit[k]) {  // one prime above the square root
+        if (static_cast<std::uint64_t>(n) != produit[k]) {
             f.p[f.nf] = static_cast<std::int64_t>(static_cast<std::uint64_t>(n) / produit[k]);
             f.e[f.nf++] = 1;
         }
         return f;
     }
 };
+
+/// What sigma(n) alone says of p (none: the factors are needed).
+std::optional<bool> par_sigma(Propriete p, std::int64_t n, Somme sigma) {
+    const Somme deux_n = 2 * static_cast<Somme>(n);
+    switch (p) {
+        case Propriete::abondant:
+            return sigma > deux_n;
+        case Propriete::parfait:
+            return sigma == deux_n;
+        case Propriete::deficient:
+            return sigma < deux_n;
+        case Propriete::pratique:
+            return n % 2 != 0 ? std::optional<bool>(n == 1) : std::nullopt;
+        case Propriete::zumkeller:
+            if (sigma % 2 != 0) return false;
+            [[fallthrough]];
+        case Propriete::semiparfait:
+        case Propriete::semiparfait_primitif:
+            if (sigma < deux_n) return false;
+            return std::nullopt;
+        case Propriete::etrange:
+        case Propriete::etrange_primitif:
+            if (sigma <= deux_n) return false;
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
 
 /// A range run in pieces, in order.
 class Parcours {
@@ -532,8 +572,16 @@ private:
             for (std::size_t k = 0; k < nb; ++k) {
                 if ((k & 4095) == 4095 && arret_) return;
                 const std::int64_t n = lo + static_cast<std::int64_t>(k);
-                const Facteurs f = crible_ ? c.facteurs(k, n) : facteurs_de(n);
-                if (!d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, nullptr)) continue;
+                bool oui;
+                if (crible_) {
+                    const Somme sigma = c.sigma[k];
+                    const std::optional<bool> vite = par_sigma(propriete_, n, sigma);
+                    oui = vite ? *vite : d.possede(propriete_, n, c.facteurs(k, n), sigma, multiple[k] != 0, nullptr);
+                } else {
+                    const Facteurs f = facteurs_de(n);
+                    oui = d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, nullptr);
+                }
+                if (!oui) continue;
                 if (garder_) m.trouves.push_back(n);
                 else ++m.nombre;
             }
