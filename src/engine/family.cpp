@@ -108,8 +108,9 @@ void Decideur::diviseurs_jusqua(const Facteurs& f, Somme borne) {
     std::sort(d.begin(), d.end());
 }
 
-// Whether some of d[0 .. i] (ascending; prefixe[j] the sum of the j first)
-// make t, from the largest down; false with `pas` spent when the budget runs out.
+// Whether some of the i first elements of d (ascending; prefixe[j] the sum
+// of the j first) make t, from the largest down; false with `epuise` set
+// when the budget of steps `pas` runs out.
 bool Decideur::chercher(std::size_t i, Somme t) {
     for (;;) {
         if (t == 0) return true;
@@ -172,7 +173,7 @@ bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels
         return sommes_atteintes(d, static_cast<std::size_t>(t), bits, static_cast<std::size_t>(t));
     }
     // No bound on the search: say so first when it can take long.
-    if (rappels != nullptr && rappels->lenteur && d.size() > 60)
+    if (rappels != nullptr && rappels->lenteur && d.size() > 60 && !averti && (averti = true))
         rappels->lenteur({Lenteur::Quoi::comptage, std::ldexp(1e-8, static_cast<int>(d.size() / 2)), 0, true});
     pas = std::numeric_limits<std::uint64_t>::max();
     epuise = false;
@@ -272,9 +273,12 @@ bool Decideur::semiparfait(std::int64_t n, const Facteurs& f, Somme sigma, const
     if (sigma < deux_n) return false;
     if (sigma == deux_n || n % 6 == 0) return true;
     if (f.nf > 1 && pratique(f, n)) return true;
+    if (n == dernier_n) return dernier;  // one n's properties ask it more than once
     const Somme abondance = sigma - deux_n;
     diviseurs_jusqua(f, std::min<Somme>(abondance, n - 1));
-    return atteint(f, n, abondance, rappels);
+    dernier = atteint(f, n, abondance, rappels);
+    dernier_n = n;
+    return dernier;
 }
 
 bool Decideur::zumkeller(std::int64_t n, const Facteurs& f, Somme sigma, const Rappels* rappels) {
