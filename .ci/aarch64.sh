@@ -41,6 +41,15 @@ LIMITES=60000/300000 c 1 '3782547479018668290 0 1 6592558629746252990 0'
 c 0 '' 9223372036854775740 --target 6148914691236517167 --print  # pruned by groups whose sums never carry
 c 1 '720 1 0 0'                                  # 61.7 MB, lines copied by 32 bytes (AVX on x86-64)
 c 0 '' --table 1 4000 --target-offset -7 --records  # n by n: the sums alone, the table, the split either way
+# The divisor-sum family: sieved pieces and the decisions (a search, past its budget the split along a prime
+# power: 2549700...), n factorised alone near 2^63, the practical numbers built, f(n) and a(n) of one N.
+c 0 '' --list weird 1 1e5
+c 0 '' --list zumkeller 2500000 2560000 --count
+c 0 '' --list primitive-semiperfect 1 1e5 -t 2
+c 0 '' --list weird 9223372036854000000 9223372036854010000
+c 0 '' --list practical 1 1e10 --count
+c 0 '' --classify 70 5040 9223372036854775807
+c 0 '' --table 1 3000 --sequence A083206 --records
 c 1 '9223371873002223329 0 0 0'                  # factorisation: p q, the two largest primes below 2^31.5
 c 1 '9223372000041359197 0 0 0'                  # p q, p near 2^31, q near 2^32: elliptic curves
 c 1 '9223372036854775783 0 0 0'                  # the largest prime below 2^63

@@ -54,6 +54,14 @@ TEST(Contract, EveryMisuseIsAnErrorAndEveryGoodUseItsCount) {
                 ASSERT_NE(r.erreur, nullptr) << e.what();
                 EXPECT_NE(std::string(e.what()).find(r.erreur), std::string::npos) << e.what();
             }
+            // The estimate refuses what the count refuses.
+            try {
+                const double secondes = estimer(r.p, {}, mesure);
+                EXPECT_EQ(r.erreur, nullptr);
+                EXPECT_TRUE(secondes >= 0 && secondes < 1) << secondes;
+            } catch (const std::invalid_argument& e) {
+                EXPECT_NE(r.erreur, nullptr) << e.what();
+            }
         }
     }
 }

@@ -173,6 +173,14 @@ TEST(FamilyCommandLine, AListFileCutAnywhereEndsAsOneRun) {
     }
     std::ofstream(fichier, std::ios::binary) << "# taverlune --list weird 1 9999\n";
     EXPECT_EQ(commande(arguments).statut, 2);
+    // Its picture, the lines of the run before included: the line ends at 7 on an axis up to 8.
+    std::ofstream(fichier, std::ios::binary) << attendu.substr(0, 45);
+    const std::string image = fichier + ".svg";
+    ASSERT_EQ(commande({"--list", "weird", "1", "1e4", "-o", fichier, "--plot", image}).statut, 0);
+    std::ifstream svg(image);
+    const std::string texte(std::istreambuf_iterator<char>(svg), {});
+    EXPECT_NE(texte.find(" 780,97.5 \""), std::string::npos) << texte;
+    std::remove(image.c_str());
     std::remove(fichier.c_str());
 }
 
@@ -182,11 +190,12 @@ TEST(FamilyCommandLine, EveryMisfitIsOneLineAndStatus2) {
         {"--list", "weird", "1", "9", "12"}, {"--list", "weird", "1", "9", "--table", "1", "9"},
         {"--list", "weird", "1", "9", "--records"}, {"--list", "weird", "1", "9", "--target-offset", "1"},
         {"--list", "weird", "1", "9", "-d"}, {"--list", "weird", "1", "9", "--double-check"},
-        {"--list", "weird", "1", "9", "--count", "-o", "f"}, {"--list", "weird", "1", "9", "--sequence", "A083206"},
+        {"--list", "weird", "1", "9", "--count", "-o", "f"}, {"--list", "weird", "1", "9", "--count", "--plot", "f"}, {"--list", "weird", "1", "9", "--sequence", "A083206"},
         {"--count", "12"}, {"--count", "--table", "1", "9"}, {"12", "--classify", "--target", "5"},
         {"--classify", "--table", "1", "9"}, {"--classify"}, {"12", "--classify", "-o", "f"},
         {"12", "--sequence", "A083206"}, {"--table", "1", "9", "--sequence", "A000001"},
         {"--table", "1", "9", "--sequence", "A083206", "--target-offset", "-1"}, {"--list=weird", "1", "9"},
+        {"--classify", "9223372036854415440"},  // 720720 k: f(n) needs a target past 2^63 - 1
     };
     for (const auto& r : rows) {
         const essai::Execution e = commande(r);

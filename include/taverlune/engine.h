@@ -159,6 +159,14 @@ struct Resultat {
 Resultat compter(const Probleme& p, const Reglages& r = {}, const Rappels& rappels = {},
                  Mesure mesure = Mesure::distribution);
 
+/// The seconds compter(p, r, {}, mesure) is estimated to take on this
+/// machine: the method it would choose, its passes, the threads it would
+/// run and the load the machine already carries; within a factor of about
+/// two for the counts of minutes and hours. Counts nothing; a few
+/// milliseconds the first time in a process (the machine's speed is
+/// measured once), the time to plan the methods each time.
+double estimer(const Probleme& p, const Reglages& r = {}, Mesure mesure = Mesure::distribution);
+
 /// Lists those subsets, each written to `puits` in the form `forme`, in
 /// increasing lexicographic order of their ascending terms; counts them by
 /// number of terms as it goes.

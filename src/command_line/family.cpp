@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "command_line/plot.h"
 #include "command_line/table_file.h"
 #include "console/console.h"
 #include "console/interruption.h"
@@ -19,8 +20,15 @@ using namespace taverlune;
 int executer_liste(const Commande& c) {
     std::optional<FichierDeTable> fichier;
     std::optional<std::int64_t> debut = c.debut;
+    std::optional<ImageListe> image;
+    if (!c.image.empty()) image.emplace(c.debut, c.fin, std::string(nom_de(c.propriete)));
     if (!c.fichier.empty()) {
         fichier.emplace(c);
+        if (fichier->refus().empty() && image &&
+            !fichier->relire([&](std::int64_t n, std::string_view) { image->ajouter(n); }))
+            return ecrire_ligne_erreur(
+                       composer(_("%s holds another table: remove it, or choose another file"), {c.fichier})),
+                   2;
         if (!fichier->refus().empty()) return ecrire_ligne_erreur(fichier->refus()), 2;
         debut = fichier->suivant();
     }
@@ -28,7 +36,7 @@ int executer_liste(const Commande& c) {
         if (fichier) fichier->vider();
         else vider_sortie();
     };
-    if (!debut) return 0;  // the file holds the whole list
+    if (!debut) return image && !ecrire_image(c.image, image->svg()) ? 1 : 0;  // the file holds the whole list
     LigneDeProgres progres(c.etat, false);
     Rappels rappels;
     rappels.progres = [&](double part, std::optional<std::uint64_t> trouves) {
@@ -51,6 +59,7 @@ int executer_liste(const Commande& c) {
     const bool fini = lister_propriete(
         c.propriete, *debut, c.fin,
         [&](std::int64_t n) {
+            if (image) image->ajouter(n);
             const std::string ligne = std::to_string(n) + "\n";
             if (fichier) fichier->ecrire(ligne);
             else ecrire(ligne);
@@ -59,6 +68,7 @@ int executer_liste(const Commande& c) {
     progres.effacer();
     vider();
     if (!fini || interruption_demandee()) finir_par_interruption();
+    if (image && !ecrire_image(c.image, image->svg())) return 1;
     return 0;
 }
 

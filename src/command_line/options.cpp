@@ -161,6 +161,8 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             if (const auto e = positif(arguments[++k], c.fin)) return erreur(*e);
             if (c.debut > c.fin) return erreur(_("the range is empty: A is above B"));
             famille = true;
+        } else if (a == "--estimate") {
+            c.estimation = true;
         } else if (a == "--target" || a == "-s") {
             const auto v = valeur();
             if (!v) return manque();
@@ -215,7 +217,8 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
     if (famille && compte_choisi) return erreur(_("--list takes no N: give one or the other"));
     if (classer && (famille || table)) return erreur(_("--classify takes N, not --table or --list"));
     if (compter && !famille) return erreur(_("--count goes with --list"));
-    if (compter && !c.fichier.empty()) return erreur(_("--count prints one number alone: no --output"));
+    if (compter && (!c.fichier.empty() || !c.image.empty()))
+        return erreur(_("--count prints one number alone: no --output or --plot"));
     if (avec_suite && !table) return erreur(_("--sequence goes with --table"));
     // What goes with neither --list nor --classify.
     const std::pair<bool, const char*> autres[] = {{c.cible.has_value(), "--target"},
@@ -225,9 +228,10 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
                                                    {liste, "--print"},
                                                    {c.double_verification, "--double-check"},
                                                    {!c.image.empty(), "--plot"},
+                                                   {c.estimation, "--estimate"},
                                                    {!c.fichier.empty() && classer, "--output"}};
     for (const auto& [donnee, option] : autres)
-        if (donnee && (famille || classer))
+        if (donnee && (famille || classer) && !(famille && !compter && option == std::string_view("--plot")))
             return erreur(
                 composer(famille ? _("%s does not go with --list") : _("%s does not go with --classify"), {option}));
     if (famille) {
@@ -246,9 +250,13 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
                                {std::to_string(c.decalage), std::to_string(max63 - c.decalage)}));
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
         return erreur(_("--target-offset, --records and --output go with --table"));
+    if (c.estimation && (table || liste || c.double_verification || !c.image.empty()))
+        return erreur(
+            _("--estimate goes with N, --target and --distribution: no --table, --print, --double-check "
+              "or --plot"));
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));
     if (!c.image.empty() && !table && !(distribution && c.nombres.size() == 1))
-        return erreur(_("--plot draws the distribution of one N (with --distribution) or a --table"));
+        return erreur(_("--plot draws the distribution of one N (with --distribution), a --table or a --list"));
     c.quoi = classer        ? Commande::Quoi::classement
              : table        ? Commande::Quoi::table
              : liste        ? Commande::Quoi::liste

@@ -123,8 +123,8 @@ std::string image_distribution(std::int64_t n, std::int64_t cible, const std::ve
     return s + "</svg>\n";
 }
 
-ImageTable::ImageTable(std::int64_t debut, std::int64_t fin, std::int64_t decalage)
-    : debut_(debut), fin_(fin), decalage_(decalage) {
+ImageTable::ImageTable(std::int64_t debut, std::int64_t fin, std::int64_t decalage, bool separations)
+    : debut_(debut), fin_(fin), decalage_(decalage), separations_(separations) {
     colonnes_.resize(static_cast<std::size_t>(std::min<std::int64_t>(fin - debut + 1, 700)));
 }
 
@@ -148,9 +148,11 @@ std::string ImageTable::svg() const {
     for (const Colonne& c : colonnes_) haut = std::max(haut, c.haut);
     const int decades = std::max(1, static_cast<int>(std::ceil(haut - 1e-9)));
     const std::string titre =
-        decalage_ == 0 ? composer(_("a(n) for n from %s to %s"), {std::to_string(debut_), std::to_string(fin_)})
-                       : composer(_("a(n) for n from %s to %s, target n + %s"),
-                                  {std::to_string(debut_), std::to_string(fin_), std::to_string(decalage_)});
+        separations_ ? composer(_("f(n), the splits of the divisors of n into two sets of equal sum, n from %s to %s"),
+                                {std::to_string(debut_), std::to_string(fin_)})
+        : decalage_ == 0 ? composer(_("a(n) for n from %s to %s"), {std::to_string(debut_), std::to_string(fin_)})
+                         : composer(_("a(n) for n from %s to %s, target n + %s"),
+                                    {std::to_string(debut_), std::to_string(fin_), std::to_string(decalage_)});
     std::string s = cadre(titre, "n", decades);
     const double etendue = static_cast<double>(fin_ - debut_ + 1);
     const auto x_de = [&](double n) {
@@ -160,7 +162,7 @@ std::string ImageTable::svg() const {
     for (double t = std::ceil(static_cast<double>(debut_) / pas) * pas; t <= static_cast<double>(fin_); t += pas)
         s += tiret_x(x_de(t), nombre(t).substr(0, nombre(t).find('.')));
     const double w = (droite - gauche) / static_cast<double>(colonnes_.size());
-    s += texte(gauche - 8, 467, _("a(n) = 0"), "end", 11);
+    s += texte(gauche - 8, 467, separations_ ? _("f(n) = 0") : _("a(n) = 0"), "end", 11);
     for (std::size_t k = 0; k < colonnes_.size(); ++k) {
         const Colonne& c = colonnes_[k];
         const double x = gauche + w * (static_cast<double>(k) + 0.5);
@@ -183,5 +185,51 @@ std::string ImageTable::svg() const {
              "\" r=\"5\" fill=\"none\" stroke=\"#d62728\" stroke-width=\"2\"/>\n";
     s += "<circle cx=\"690\" cy=\"41\" r=\"5\" fill=\"none\" stroke=\"#d62728\" stroke-width=\"2\"/>\n";
     s += texte(702, 45, _("records"), "start", 12);
+    return s + "</svg>\n";
+}
+
+ImageListe::ImageListe(std::int64_t debut, std::int64_t fin, std::string propriete)
+    : debut_(debut), fin_(fin), propriete_(std::move(propriete)) {
+    jusqua_.resize(static_cast<std::size_t>(std::min<std::int64_t>(fin - debut + 1, 700)));
+}
+
+void ImageListe::ajouter(std::int64_t n) {
+    const std::size_t c = static_cast<std::size_t>(
+        static_cast<double>(n - debut_) * static_cast<double>(jusqua_.size()) / static_cast<double>(fin_ - debut_ + 1));
+    for (std::size_t k = std::min(c, jusqua_.size() - 1); k < jusqua_.size(); ++k) ++jusqua_[k];
+}
+
+std::string ImageListe::svg() const {
+    const double total = static_cast<double>(jusqua_.back());
+    const double pas_y = pas_rond(std::max(total, 1.0)), haut = std::max(std::ceil(total / pas_y), 1.0) * pas_y;
+    std::string s =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"500\" viewBox=\"0 0 800 500\" "
+        "font-family=\"DejaVu Sans, Verdana, sans-serif\">\n"
+        "<rect width=\"800\" height=\"500\" fill=\"#ffffff\"/>\n";
+    s += texte(400, 30,
+               composer(_("The n from %s to %s that are %s, counted up to x"),
+                        {std::to_string(debut_), std::to_string(fin_), propriete_}),
+               "middle", 16, " font-weight=\"bold\"");
+    s += texte(430, 490, "x");
+    s += texte(18, 240, _("how many up to x"), "middle", 13, " transform=\"rotate(-90 18 240)\"");
+    for (double v = 0; v <= haut + 1e-9; v += pas_y) {
+        const double y = dessous - (dessous - dessus) * v / haut;
+        s += "<line x1=\"" + nombre(gauche - 5) + "\" y1=\"" + nombre(y) + "\" x2=\"" + nombre(droite) + "\" y2=\"" +
+             nombre(y) + "\" stroke=\"#e0e0e0\"/>\n";
+        s += texte(gauche - 8, y + 4, nombre(v).substr(0, nombre(v).find('.')), "end", 12);
+    }
+    s += "<rect x=\"" + nombre(gauche) + "\" y=\"" + nombre(dessus) + "\" width=\"" + nombre(droite - gauche) +
+         "\" height=\"" + nombre(dessous - dessus) + "\" fill=\"none\" stroke=\"#000000\"/>\n";
+    const double etendue = static_cast<double>(fin_ - debut_ + 1);
+    const double pas = pas_rond(etendue);
+    for (double t = std::ceil(static_cast<double>(debut_) / pas) * pas; t <= static_cast<double>(fin_); t += pas)
+        s += tiret_x(gauche + (droite - gauche) * (t - static_cast<double>(debut_) + 0.5) / etendue,
+                     nombre(t).substr(0, nombre(t).find('.')));
+    std::string points = nombre(gauche) + "," + nombre(dessous) + " ";
+    const double w = (droite - gauche) / static_cast<double>(jusqua_.size());
+    for (std::size_t k = 0; k < jusqua_.size(); ++k)
+        points += nombre(gauche + w * static_cast<double>(k + 1)) + "," +
+                  nombre(dessous - (dessous - dessus) * static_cast<double>(jusqua_[k]) / haut) + " ";
+    s += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"#1f77b4\" stroke-width=\"2\"/>\n";
     return s + "</svg>\n";
 }

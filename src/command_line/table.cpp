@@ -24,10 +24,17 @@ int executer_table(const Commande& c) {
     std::optional<std::int64_t> debut = c.debut;
     Compte record;  // the largest a(n) so far
     std::optional<ImageTable> image;
-    if (!c.image.empty()) image.emplace(c.debut, c.fin, c.decalage);
+    if (!c.image.empty()) image.emplace(c.debut, c.fin, c.decalage, c.suite == Suite::a083206);
+    // The lines of the runs before into the picture, their largest a(n) into `record`.
+    const auto relire = [&](std::int64_t n, std::string_view texte) {
+        const Compte a = Compte::de_decimal(texte);
+        const bool nouveau = c.records || a > record;
+        if (nouveau) record = a;
+        image->ajouter(n, a, nouveau);
+    };
     if (!c.fichier.empty()) {
         fichier.emplace(c);
-        if (fichier->refus().empty() && image && !fichier->relire(*image, record))  // the lines of the runs before
+        if (fichier->refus().empty() && image && !fichier->relire(relire))
             return ecrire_ligne_erreur(
                        composer(_("%s holds another table: remove it, or choose another file"), {c.fichier})),
                    2;

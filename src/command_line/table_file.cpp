@@ -143,7 +143,7 @@ void FichierDeTable::reprendre() {
     if (c.records) record_ = Compte::de_decimal(l->a);
 }
 
-bool FichierDeTable::relire(ImageTable& image, Compte& record) const {
+bool FichierDeTable::relire(const std::function<void(std::int64_t, std::string_view)>& chaque) const {
     std::string reste, morceau(std::size_t{1} << 20, '\0');
     for (off_t position = static_cast<off_t>(entete_.size());;) {
         const ssize_t lu = ::pread(fd_, morceau.data(), morceau.size(), position);
@@ -154,10 +154,7 @@ bool FichierDeTable::relire(ImageTable& image, Compte& record) const {
         for (std::size_t fin; (fin = reste.find('\n', debut)) != std::string::npos; debut = fin + 1) {
             const std::optional<LigneDeTable> l = lire_ligne(std::string_view(reste).substr(debut, fin - debut), c_);
             if (!l) return false;
-            const Compte a = Compte::de_decimal(l->a);
-            const bool nouveau = c_.records || a > record;
-            if (nouveau) record = a;
-            image.ajouter(l->n, a, nouveau);
+            chaque(l->n, l->a);
         }
         reste.erase(0, debut);
     }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,9 +36,9 @@ public:
     std::optional<std::int64_t> suivant() const { return suivant_; }
     /// With --records, the largest a(n) of the file.
     const taverlune::Compte& record() const { return record_; }
-    /// Puts the lines already in the file into the picture, and their
-    /// largest a(n) into `record`; false at a line that is not of this table.
-    bool relire(ImageTable& image, taverlune::Compte& record) const;
+    /// Gives each line already in the file, n and a(n) (a list's: "0"),
+    /// in order; false at a line that is not of this table.
+    bool relire(const std::function<void(std::int64_t, std::string_view)>& chaque) const;
 
     /// Appends the text, written out in pieces of 64 KiB and by vider().
     void ecrire(std::string_view texte);

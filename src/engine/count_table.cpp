@@ -14,6 +14,7 @@
 #include "engine/x86.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -306,6 +307,45 @@ void TableDeComptes::remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* 
         ModeModulaire<false> mode{tab, q, fait, arret};
         remplir_sans_avx2(*this, mode);
     }
+}
+
+namespace {
+
+/// The best of a few sweeps of the kernel over 8 KiB of rows, in cell
+/// updates a second.
+template <bool AVX2>
+double mesurer_le_noyau() {
+    constexpr std::size_t cellules = 4096, tours = 64;
+    std::vector<Residu> tab(2 * cellules + 16, 1);
+    constexpr Residu q = 32749;
+    double meilleure = 0;
+    for (int essai = 0; essai < 5; ++essai) {
+        const auto debut = std::chrono::steady_clock::now();
+        for (std::size_t k = 0; k < tours; ++k) {
+#ifdef TAVERLUNE_X86
+            if constexpr (AVX2) ajouter_avx2(tab.data() + cellules, tab.data() + k % 7, cellules, q);
+            else
+#endif
+                ajouter(tab.data() + cellules, tab.data() + k % 7, cellules, q);
+        }
+        const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+        if (secondes > 0) meilleure = std::max(meilleure, static_cast<double>(cellules * tours) / secondes);
+    }
+    // A clock too coarse to tell: the speed of the machine the costs were measured on.
+    return meilleure > 0 ? meilleure : (AVX2 ? 9e9 : 1.5e9);
+}
+
+}  // namespace
+
+double cellules_par_seconde(bool portable) {
+#ifdef TAVERLUNE_X86
+    if (!portable && avx2_present()) {
+        static const double avx2 = mesurer_le_noyau<true>();
+        return avx2;
+    }
+#endif
+    static const double sans_avx2 = mesurer_le_noyau<false>();
+    return sans_avx2;
 }
 
 Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t utile) {

@@ -108,8 +108,9 @@ void Decideur::diviseurs_jusqua(const Facteurs& f, Somme borne) {
     std::sort(d.begin(), d.end());
 }
 
-// Whether some of d[0 .. i] (ascending; prefixe[j] the sum of the j first)
-// make t, from the largest down; false with `pas` spent when the budget runs out.
+// Whether some of the i first elements of d (ascending; prefixe[j] the sum
+// of the j first) make t, from the largest down; false with `epuise` set
+// when the budget of steps `pas` runs out.
 bool Decideur::chercher(std::size_t i, Somme t) {
     for (;;) {
         if (t == 0) return true;
@@ -166,13 +167,13 @@ bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels
     constexpr double plafond = double{1 << 27};
     const double cout_bits =
         static_cast<double>(t) <= plafond ? static_cast<double>(d.size()) * static_cast<double>(t) / 64 : 1e300;
-    const double cout_chiffres = cout_par_chiffres(f, n);
+    const double cout_chiffres = cout_par_chiffres(f);
     if (std::min(cout_bits, cout_chiffres) < 1e300) {
         if (cout_chiffres <= cout_bits) return par_chiffres(f, n, t);
         return sommes_atteintes(d, static_cast<std::size_t>(t), bits, static_cast<std::size_t>(t));
     }
     // No bound on the search: say so first when it can take long.
-    if (rappels != nullptr && rappels->lenteur && d.size() > 60)
+    if (rappels != nullptr && rappels->lenteur && d.size() > 60 && !averti && (averti = true))
         rappels->lenteur({Lenteur::Quoi::comptage, std::ldexp(1e-8, static_cast<int>(d.size() / 2)), 0, true});
     pas = std::numeric_limits<std::uint64_t>::max();
     epuise = false;
@@ -196,16 +197,20 @@ int plus_grande_puissance(const Facteurs& f) {
     return j;
 }
 
-double Decideur::cout_par_chiffres(const Facteurs& f, std::int64_t n) {
+double Decideur::cout_par_chiffres(const Facteurs& f) {
     if (f.nf < 2) return 1e300;
     const int j = plus_grande_puissance(f);
     Facteurs g = f;
     g.e[j] = 0;
     const Somme sm = sigma_de(g);
-    (void)n;
     if (static_cast<double>(sm) > double{1 << 27}) return 1e300;
+    double diviseurs_de_m = 1;
+    for (int i = 0; i < g.nf; ++i) diviseurs_de_m *= g.e[i] + 1;
+    // The bitset of the sums of m's divisors, then up to sigma(m) / p + 1
+    // remainders a digit, each trying as many sums.
     const double m_sur_p = static_cast<double>(sm) / static_cast<double>(f.p[j]) + 1;
-    return 64.0 * static_cast<double>(sm) / 64 + static_cast<double>(f.e[j] + 1) * m_sur_p * m_sur_p;
+    const double cout = diviseurs_de_m * static_cast<double>(sm) / 64 + (f.e[j] + 1) * m_sur_p * m_sur_p;
+    return cout < 1e11 ? cout : 1e300;
 }
 
 bool Decideur::par_chiffres(const Facteurs& f, std::int64_t n, Somme t) {
@@ -268,9 +273,12 @@ bool Decideur::semiparfait(std::int64_t n, const Facteurs& f, Somme sigma, const
     if (sigma < deux_n) return false;
     if (sigma == deux_n || n % 6 == 0) return true;
     if (f.nf > 1 && pratique(f, n)) return true;
+    if (n == dernier_n) return dernier;  // one n's properties ask it more than once
     const Somme abondance = sigma - deux_n;
     diviseurs_jusqua(f, std::min<Somme>(abondance, n - 1));
-    return atteint(f, n, abondance, rappels);
+    dernier = atteint(f, n, abondance, rappels);
+    dernier_n = n;
+    return dernier;
 }
 
 bool Decideur::zumkeller(std::int64_t n, const Facteurs& f, Somme sigma, const Rappels* rappels) {
@@ -377,35 +385,48 @@ struct Morceau {
 };
 
 /// The prime factors of the n of a piece, by a sieve: up to `largeur`
-/// primes below 2^24 each, packed with their exponents, and what is left.
+/// primes below 2^24 each, packed with their exponents, what is left (one
+/// prime above the square root, or 1), and sigma(n). No division but one a
+/// number: sigma(p^e) grows by its last term, kept a number at a time.
 struct Crible {
     static constexpr int largeur = 12;  // 2 3 5 ... 37 make more than 2^40
     std::vector<std::uint32_t> entrees;
     std::vector<std::uint8_t> nombre;
-    std::vector<std::uint64_t> produit;
+    std::vector<std::uint64_t> produit, sigma, terme;
 
     void cribler(std::int64_t lo, std::size_t nb, const std::vector<std::uint32_t>& premiers) {
         entrees.resize(nb * largeur);
         nombre.assign(nb, 0);
         produit.assign(nb, 1);
-        const std::uint64_t hi = static_cast<std::uint64_t>(lo) + nb - 1;
+        sigma.assign(nb, 1);
+        terme.resize(nb);
+        std::uint32_t* const E = entrees.data();
+        std::uint8_t* const N = nombre.data();
+        std::uint64_t *const P = produit.data(), *const S = sigma.data(), *const T = terme.data();
+        const std::uint64_t ulo = static_cast<std::uint64_t>(lo), hi = ulo + nb - 1;
         for (const std::uint32_t p : premiers) {
             if (std::uint64_t{p} * p > hi) break;
-            const std::uint64_t premier = (static_cast<std::uint64_t>(lo) + p - 1) / p * p;
-            for (std::uint64_t m = premier; m <= hi; m += p) {
-                const std::size_t k = static_cast<std::size_t>(m - static_cast<std::uint64_t>(lo));
-                entrees[k * largeur + nombre[k]++] = p | (1u << 24);
-                produit[k] *= p;
+            for (std::uint64_t k = (ulo + p - 1) / p * p - ulo; k < nb; k += p) {
+                E[k * largeur + N[k]++] = p | (1u << 24);
+                P[k] *= p;
+                T[k] = S[k] * p;
+                S[k] += T[k];
             }
             for (std::uint64_t q = std::uint64_t{p} * p; q <= hi; q *= p) {
-                for (std::uint64_t m = (static_cast<std::uint64_t>(lo) + q - 1) / q * q; m <= hi; m += q) {
-                    const std::size_t k = static_cast<std::size_t>(m - static_cast<std::uint64_t>(lo));
-                    entrees[k * largeur + nombre[k] - 1] += 1u << 24;
-                    produit[k] *= p;
+                for (std::uint64_t k = (ulo + q - 1) / q * q - ulo; k < nb; k += q) {
+                    E[k * largeur + N[k] - 1] += 1u << 24;
+                    P[k] *= p;
+                    T[k] *= p;
+                    S[k] += T[k];
                 }
                 if (q > hi / p) break;
             }
         }
+        // One prime above the square root, found exactly by a division in
+        // doubles (below 2^53 the quotient of two integers is exact).
+        for (std::size_t k = 0; k < nb; ++k)
+            if (P[k] != ulo + k)
+                S[k] *= static_cast<std::uint64_t>(static_cast<double>(ulo + k) / static_cast<double>(P[k])) + 1;
     }
 
     Facteurs facteurs(std::size_t k, std::int64_t n) const {
@@ -416,13 +437,40 @@ struct Crible {
             f.e[i] = static_cast<int>(x >> 24);
         }
         f.nf = nombre[k];
-        if (static_cast<std::uint64_t>(n) != produit[k]) {  // one prime above the square root
+        if (static_cast<std::uint64_t>(n) != produit[k]) {
             f.p[f.nf] = static_cast<std::int64_t>(static_cast<std::uint64_t>(n) / produit[k]);
             f.e[f.nf++] = 1;
         }
         return f;
     }
 };
+
+/// What sigma(n) alone says of p (none: the factors are needed).
+std::optional<bool> par_sigma(Propriete p, std::int64_t n, Somme sigma) {
+    const Somme deux_n = 2 * static_cast<Somme>(n);
+    switch (p) {
+        case Propriete::abondant:
+            return sigma > deux_n;
+        case Propriete::parfait:
+            return sigma == deux_n;
+        case Propriete::deficient:
+            return sigma < deux_n;
+        case Propriete::pratique:
+            return n % 2 != 0 ? std::optional<bool>(n == 1) : std::nullopt;
+        case Propriete::zumkeller:
+            if (sigma % 2 != 0) return false;
+            [[fallthrough]];
+        case Propriete::semiparfait:
+        case Propriete::semiparfait_primitif:
+            if (sigma < deux_n) return false;
+            return std::nullopt;
+        case Propriete::etrange:
+        case Propriete::etrange_primitif:
+            if (sigma <= deux_n) return false;
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
 
 /// A range run in pieces, in order.
 class Parcours {
@@ -518,16 +566,26 @@ private:
             // n has a small semiperfect proper divisor.
             std::vector<char>& multiple = multiples_local();
             multiple.assign(nb, 0);
-            for (const std::int64_t s : semiparfaits_)
-                for (std::int64_t x = std::max((lo + s - 1) / s, std::int64_t{2}) * s;
-                     x < lo + static_cast<std::int64_t>(nb); x += s)
-                    multiple[static_cast<std::size_t>(x - lo)] = 1;
+            const std::uint64_t ulo = static_cast<std::uint64_t>(lo), uhi = ulo + nb;  // no overflow near 2^63
+            for (const std::int64_t s : semiparfaits_) {
+                const std::uint64_t us = static_cast<std::uint64_t>(s);
+                for (std::uint64_t x = std::max<std::uint64_t>((ulo + us - 1) / us, 2) * us; x < uhi; x += us)
+                    multiple[static_cast<std::size_t>(x - ulo)] = 1;
+            }
             Decideur& d = decideur_local();
             for (std::size_t k = 0; k < nb; ++k) {
                 if ((k & 4095) == 4095 && arret_) return;
                 const std::int64_t n = lo + static_cast<std::int64_t>(k);
-                const Facteurs f = crible_ ? c.facteurs(k, n) : facteurs_de(n);
-                if (!d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, nullptr)) continue;
+                bool oui;
+                if (crible_) {
+                    const Somme sigma = c.sigma[k];
+                    const std::optional<bool> vite = par_sigma(propriete_, n, sigma);
+                    oui = vite ? *vite : d.possede(propriete_, n, c.facteurs(k, n), sigma, multiple[k] != 0, nullptr);
+                } else {
+                    const Facteurs f = facteurs_de(n);
+                    oui = d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, nullptr);
+                }
+                if (!oui) continue;
                 if (garder_) m.trouves.push_back(n);
                 else ++m.nombre;
             }

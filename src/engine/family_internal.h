@@ -41,7 +41,7 @@ public:
 private:
     void diviseurs_jusqua(const Facteurs& f, Somme borne);
     bool atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels* rappels);
-    double cout_par_chiffres(const Facteurs& f, std::int64_t n);
+    double cout_par_chiffres(const Facteurs& f);
     bool chercher(std::size_t i, Somme t);
 
     std::vector<std::int64_t> d;  // the divisors that take part, ascending
@@ -50,6 +50,9 @@ private:
     std::vector<Somme> restes_, suivants_;
     std::uint64_t pas = 0;
     bool epuise = false;
+    bool averti = false;         // the caller was told of a long decision
+    std::int64_t dernier_n = 0;  // the last n decided semiperfect or not by a search, and the answer
+    bool dernier = false;
 };
 
 /// Counting the practical numbers of [debut, fin] by building them pays.
