@@ -79,6 +79,37 @@ Reglages reglages(py::handle threads, py::handle memory) {
     return r;
 }
 
+// ---- The interpreter's lock -----------------------------------------------------------
+
+bool python_finit() {
+#if PY_VERSION_HEX >= 0x030D0000
+    return Py_IsFinalizing() != 0;
+#else
+    return _Py_IsFinalizing() != 0;
+#endif
+}
+
+// The interpreter's lock released for a scope, taken again at its end. A
+// thread that comes back while the interpreter is ending (a daemon thread)
+// waits there for the process to end, as Python 3.14 has it: taking the lock
+// then would end the thread from inside this destructor, which must not
+// throw. Once the interpreter is ending, the lock is kept: joining the
+// engine's threads needs no lock.
+class SansVerrou {
+public:
+    SansVerrou() : etat_(python_finit() ? nullptr : PyEval_SaveThread()) {}
+    ~SansVerrou() {
+        if (etat_ == nullptr) return;
+        while (python_finit()) std::this_thread::sleep_for(std::chrono::seconds(1));
+        PyEval_RestoreThread(etat_);
+    }
+    SansVerrou(const SansVerrou&) = delete;
+    SansVerrou& operator=(const SansVerrou&) = delete;
+
+private:
+    PyThreadState* etat_;
+};
+
 // ---- Progress and Ctrl-C -----------------------------------------------------------
 
 // The engine's progress callback for a call made without the interpreter's
@@ -91,6 +122,7 @@ public:
     explicit Suivi(py::object rappel) : rappel_(std::move(rappel)) {}
 
     bool operator()(double part) {
+        if (python_finit()) return false;  // the engine stops; SansVerrou waits for the end
         const py::gil_scoped_acquire verrou;
         if (erreur_) return false;
         try {
@@ -146,7 +178,7 @@ Resultat compter_sans_verrou(const std::function<Probleme()>& probleme, const Re
     const Rappels rappels = suivi.rappels();
     Resultat res;
     {
-        const py::gil_scoped_release sans_verrou;
+        const SansVerrou sans_verrou;
         res = compter_vite(probleme(), r, rappels, mesure);
     }
     suivi.lever(res.complet);
@@ -206,6 +238,9 @@ py::list factor(py::handle n) {
 class Fermable {
 public:
     virtual ~Fermable() = default;
+    /// In a __next__, in some thread.
+    bool occupe() const { return occupe_; }
+
     /// With the interpreter's lock.
     void close() {
         fermeture_ = true;
@@ -292,7 +327,7 @@ private:
     void fermer() override {
         demander_l_arret();
         if (travail_.joinable()) {
-            const py::gil_scoped_release sans_verrou;
+            const SansVerrou sans_verrou;
             travail_.join();
         }
         lot_ = {};
@@ -382,7 +417,7 @@ private:
         for (;;) {
             bool pret = false;
             {
-                const py::gil_scoped_release sans_verrou;
+                const SansVerrou sans_verrou;
                 std::unique_lock<std::mutex> garde(verrou_);
                 attend_ = true;
                 pret = change_.wait_for(garde, std::chrono::milliseconds(100),
@@ -443,7 +478,7 @@ public:
         if (fermeture_) throw py::stop_iteration();
         std::optional<Table::Ligne> l;
         {
-            const py::gil_scoped_release sans_verrou;
+            const SansVerrou sans_verrou;
             const std::function<bool()> attente = [this] { return !fermeture_ && suivi_(table_->part()); };
             while (!fermeture_ && (l = table_->suivante(attente))) {
                 const bool montrer = std::chrono::steady_clock::now() >= prochain_;
@@ -469,7 +504,7 @@ private:
     void demander_l_arret() override {}  // fermeture_, seen between two lines and while waiting for one
     void fermer() override {
         if (!table_) return;
-        const py::gil_scoped_release sans_verrou;
+        const SansVerrou sans_verrou;
         table_.reset();  // its threads joined
     }
 
@@ -626,6 +661,15 @@ wrong argument, MemoryError when no method fits in memory.
     // Python's exit may leave these objects undestroyed: their threads are stopped and joined first.
     py::module_::import("atexit").attr("register")(py::cpp_function([] {
         const std::set<Fermable*> tous = vivants();
-        for (Fermable* f : tous) f->close();
+        for (Fermable* f : tous)
+            if (vivants().count(f) != 0) f->close();  // one may have gone while another was closed
+        // Those being read in other threads (daemon threads): a second for
+        // them to leave __next__, where they close, before the interpreter ends.
+        for (int k = 0; k < 100; ++k) {
+            const std::set<Fermable*>& restants = vivants();
+            if (std::none_of(restants.begin(), restants.end(), [](const Fermable* f) { return f->occupe(); })) break;
+            const SansVerrou sans_verrou;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }));
 }
