@@ -36,7 +36,7 @@ int main() {
     Sortie sortie;
     const std::vector<Cas> cas = {
         {"passes of a count (720720 -d)", [](const Rappels& r) { compter(probleme_de(720720, 720720), {}, r); }},
-        {"plans of the split (153,600 divisors, S = 30000)",
+        {"plans and bounds of the split (153,600 divisors, S=30000)",
          [](const Rappels& r) { compter(probleme_de(8976124847866176000, 30000), {}, r); }},
         {"pre-count of an endless listing (1081080 --print)",
          [&](const Rappels& r) { lister(probleme_de(1081080, 1081080), sortie, Forme{}, {}, r); }},
@@ -47,7 +47,7 @@ int main() {
         {"counting by listing (963761198400)",
          [](const Rappels& r) { compter(probleme_de(963761198400, 963761198400), {}, r); }},
     };
-    std::printf("%-56s %8s %10s %12s %10s\n", "phase", "stop at", "calls", "longest gap", "stopped in");
+    std::printf("%-60s %8s %10s %12s %10s\n", "phase", "stop at", "calls", "longest gap", "stopped in");
     for (const Cas& c : cas)
         for (const double moment : {0.02, 0.3, 1.5}) {
             const Horloge::time_point debut = Horloge::now();
@@ -65,7 +65,7 @@ int main() {
             };
             c.lancer(r);
             const double apres = arrete ? depuis(arret) : -1;
-            std::printf("%-56s %7.2fs %10d %11.3fs %9.3fs%s\n", c.phase, moment, appels, plus_long, apres,
+            std::printf("%-60s %7.2fs %10d %11.3fs %9.3fs%s\n", c.phase, moment, appels, plus_long, apres,
                         arrete ? "" : " (ended first)");
         }
 }

@@ -189,6 +189,8 @@ TEST(CommandLine, SigtermOrCtrlCLeaveWholeLinesAndTheSignalsStatus) {
 }
 
 TEST(CommandLine, EveryBadArgumentIsOneLineAndStatus2) {
+    const std::string estimer_seul =
+        "--estimate goes with N, --target and --distribution: no --table, --print, --double-check or --plot";
     struct Row {
         std::vector<std::string> arguments;
         std::string erreur;
@@ -219,6 +221,11 @@ TEST(CommandLine, EveryBadArgumentIsOneLineAndStatus2) {
         {{"--table", "1", "2", "--target", "3"}, "--table takes --target-offset K, not --target"},
         {{"12", "--records"}, "--target-offset, --records and --output go with --table"},
         {{"12", "13", "-p"}, "--print lists the solutions of one N at a time"},
+        {{"12", "--estimate", "-p"}, estimer_seul},
+        {{"--table", "1", "9", "--estimate"}, estimer_seul},
+        {{"12", "--estimate", "--double-check"}, estimer_seul},
+        {{"12", "-d", "--estimate", "--plot", "x.svg"}, estimer_seul},
+        {{"12", "--estimate=1"}, "option --estimate takes no value"},
     };
     for (const Row& r : rows) {
         const Execution e = commande(r.arguments);
@@ -227,6 +234,33 @@ TEST(CommandLine, EveryBadArgumentIsOneLineAndStatus2) {
         EXPECT_EQ(e.sortie, "");
         EXPECT_EQ(e.erreurs, "taverlune: " + r.erreur + " (try 'taverlune --help')\n");
     }
+}
+
+// --estimate: one number of seconds a line (no count printed), 0 where the
+// sum of the divisors settles it; a larger count is announced longer.
+TEST(CommandLine, AnEstimateIsOneNumberOfSecondsAndCountsNothing) {
+    const auto secondes = [](std::vector<std::string> arguments) {
+        arguments.push_back("--estimate");
+        const Execution e = commande(arguments);
+        EXPECT_EQ(e.statut, 0) << arguments[0];
+        EXPECT_EQ(e.erreurs, "");
+        std::size_t lu = 0;
+        const double s = e.sortie.empty() ? -1 : std::stod(e.sortie, &lu);
+        EXPECT_EQ(e.sortie.substr(lu), "\n") << e.sortie;  // one number, nothing else
+        EXPECT_EQ(e.sortie.find_first_not_of("0123456789.\n"), std::string::npos) << e.sortie;
+        return s;
+    };
+    // Deficient, perfect, a target no sum reaches, every divisor together.
+    for (const auto& zero : std::vector<std::vector<std::string>>{
+             {"1"}, {"4"}, {"6"}, {"28", "-d"}, {"12", "--target", "100"}, {"12", "--target", "16"}})
+        EXPECT_EQ(secondes(zero), 0) << zero[0];
+    const double petit = secondes({"720720"}), grand = secondes({"110270160"});
+    EXPECT_GT(petit, 0);
+    EXPECT_GT(grand, 20 * petit);  // 150 times the divisors' sums, 2.5 times the residues
+    EXPECT_GT(secondes({"110270160", "-d"}), grand);  // the distribution costs more than the total
+    EXPECT_GE(secondes({"12", "--target", "10"}), 0);
+    const Execution deux = commande({"6", "720720", "--estimate"});
+    EXPECT_TRUE(deux.sortie.starts_with("6 0\n720720 ")) << deux.sortie;
 }
 
 // Every message on standard error in English (LC_ALL=C) and in French, from

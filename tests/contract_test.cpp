@@ -54,6 +54,14 @@ TEST(Contract, EveryMisuseIsAnErrorAndEveryGoodUseItsCount) {
                 ASSERT_NE(r.erreur, nullptr) << e.what();
                 EXPECT_NE(std::string(e.what()).find(r.erreur), std::string::npos) << e.what();
             }
+            // The estimate refuses what the count refuses.
+            try {
+                const double secondes = estimer(r.p, {}, mesure);
+                EXPECT_EQ(r.erreur, nullptr);
+                EXPECT_TRUE(secondes >= 0 && secondes < 1) << secondes;
+            } catch (const std::invalid_argument& e) {
+                EXPECT_NE(r.erreur, nullptr) << e.what();
+            }
         }
     }
 }
@@ -87,8 +95,8 @@ TEST(Contract, AStopAskedInEachPhaseEndsTheCall) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.phase);
         Reglages g;
-        g.par_table = r.table, g.par_sommes = r.sommes, g.par_structure = r.structure, g.par_points = r.points;
-        g.par_restes = r.restes;
+        g.par_table = r.table, g.par_sommes = r.sommes, g.par_decoupe = r.structure, g.aux_points = r.points;
+        g.par_restes_retenus = r.restes;
         int appels = 0;
         Rappels rappels;
         rappels.progres = [&](double, std::optional<std::uint64_t>) { return ++appels > 1 && false; };

@@ -74,14 +74,14 @@ TEST(Methods, AgreeWithTheBruteForceOnEveryNUpTo3000) {
             maigre.noyau_portable = n % 4 == 3;
             const Tache tm(probleme(n, cible), maigre, {});
             c.clear();
-            ASSERT_TRUE(compter_par_points(tm, &tm.element[1], tm.n, cible, c));
+            ASSERT_TRUE(compter_aux_points(tm, &tm.element[1], tm.n, cible, c));
             ASSERT_EQ(en_decimal(c), attendu) << "at values";
             for (int f = 1; f <= t.nf; ++f) {
                 c.clear();
-                ASSERT_TRUE(compter_par_structure(t, f, cible, t.n, c));
+                ASSERT_TRUE(compter_par_decoupe(t, f, cible, t.n, c));
                 ASSERT_EQ(en_decimal(c), attendu) << "split by " << t.premier[static_cast<std::size_t>(f)];
                 c.clear();
-                ASSERT_TRUE(compter_par_structure_aux_points(tm, f, cible, tm.n, c));
+                ASSERT_TRUE(compter_par_decoupe_aux_points(tm, f, cible, tm.n, c));
                 ASSERT_EQ(en_decimal(c), attendu) << "split at values by " << t.premier[static_cast<std::size_t>(f)];
             }
         }
@@ -127,12 +127,12 @@ TEST(Estimates, OfATableAgainstTheTableItself) {
     for (Integer n = 2; n <= 3000; ++n) nombres.push_back(n);
     for (const Integer n : nombres) {
         const std::vector<Integer> d = propres(n);
-        const Cible c = cible(d.data(), d.size(), n);
+        const SommeComptee c = somme_comptee(d.data(), d.size(), n);
         if (c.total < n) continue;
         for (const bool seule : {false, true}) {
-            const TableDeComptes t(d.data(), c.ne, c.C, seule ? c.C : 0, seule, Reglages{});
+            const TableDeComptes t(d.data(), c.ne, c.comptee, seule ? c.comptee : 0, seule, Reglages{});
             if (t.mises_a_jour() < 1000) continue;
-            const Estimation e = estimer_table(d.data(), c.ne, c.C, seule ? c.C : 0);
+            const Estimation e = estimer_table(d.data(), c.ne, c.comptee, seule ? c.comptee : 0);
             EXPECT_NEAR(e.cellules / static_cast<double>(t.cellules()), 1, 0.05) << n;
             const double travail = e.mises_a_jour / t.mises_a_jour();
             EXPECT_TRUE(seule ? travail >= 1 : travail > 0.75 && travail < 1.6) << n << ": " << travail;

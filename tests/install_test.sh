@@ -19,8 +19,11 @@ mv "$dossier/destdir/opt/taverlune" "$dossier/deplace"
 francais=0
 locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' && francais=1
 for p in "$dossier/prefixe" "$dossier/deplace"; do
-  # The program, its French catalogue and its two pages, nothing else.
-  installes=$(cd "$p" && find . -type f | sort | tr '\n' ' ')
+  # The program, its French catalogue and its two pages; the library's headers
+  # (tests/consumer/run.sh checks them), the library, its CMake package, its
+  # pkg-config file and the Python module with its stubs; nothing else.
+  installes=$(cd "$p" && find . -type f -not -path './include/taverlune/*' | sort | tr '\n' ' ')
+  installes=$(sed -E 's#\./lib/(libtaverlune_engine\.(a|so[.0-9]*)|cmake/taverlune/taverlune[A-Za-z-]*\.cmake|pkgconfig/taverlune\.pc|python3\.[0-9]+/dist-packages/taverlune(\.pyi|\.[a-z0-9_-]+\.so)) ##g' <<<"$installes")
   [ "$installes" = "./bin/taverlune ./share/locale/fr/LC_MESSAGES/taverlune.mo ./share/man/fr/man1/taverlune.1 ./share/man/man1/taverlune.1 " ] ||
     echec "installed in $p: $installes"
   [ "$("$p/bin/taverlune" --version)" = "taverlune $version" ] || echec "--version in $p"

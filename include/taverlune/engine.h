@@ -34,8 +34,14 @@
 #include <vector>
 
 #include "taverlune/exact_count.h"
+#include "taverlune/version.h"
 
 namespace taverlune {
+
+/// The version of the library, "MAJOR.MINOR.PATCH": TAVERLUNE_VERSION_STRING
+/// as the library was built, which a program may compare with the one of the
+/// headers it was compiled with.
+std::string version();
 
 /// A prime factor of N and its exponent.
 struct PuissancePremiere {
@@ -75,9 +81,9 @@ public:
 struct Reglages {
     bool par_table = true;        ///< counting by the table over all the elements
     bool par_sommes = true;       ///< the total alone by a table over the sums alone
-    bool par_structure = true;    ///< counting through the split along a prime power of N
-    bool par_restes = true;       ///< counting by remembered remainders
-    bool par_points = true;       ///< counting by values of the number of terms, a cell a sum (little memory)
+    bool par_decoupe = true;    ///< counting through the split along a prime power of N
+    bool par_restes_retenus = true;       ///< counting by remembered remainders
+    bool aux_points = true;       ///< counting by values of the number of terms, a cell a sum (little memory)
     bool noyau_portable = false;  ///< no AVX/AVX2 kernels, as on a processor without them
     /// Tables of this many bytes or more add their elements two at a time.
     std::size_t paires_des_octets = std::size_t{24} << 20;
@@ -152,6 +158,14 @@ struct Resultat {
 /// Counts the subsets of p.elements whose sum is p.cible.
 Resultat compter(const Probleme& p, const Reglages& r = {}, const Rappels& rappels = {},
                  Mesure mesure = Mesure::distribution);
+
+/// The seconds compter(p, r, {}, mesure) is estimated to take on this
+/// machine: the method it would choose, its passes, the threads it would
+/// run and the load the machine already carries; within a factor of about
+/// two for the counts of minutes and hours. Counts nothing; a few
+/// milliseconds the first time in a process (the machine's speed is
+/// measured once), the time to plan the methods each time.
+double estimer(const Probleme& p, const Reglages& r = {}, Mesure mesure = Mesure::distribution);
 
 /// Lists those subsets, each written to `puits` in the form `forme`, in
 /// increasing lexicographic order of their ascending terms; counts them by

@@ -42,6 +42,7 @@ struct Commande {
     bool etat = false;                                                   ///< --status
     bool temps = false;                                                  ///< --time
     bool double_verification = false;                                    ///< --double-check
+    bool estimation = false;  ///< --estimate: the seconds a count would take, not the count
 };
 
 /// The command, or the one line that says what is wrong with it (no

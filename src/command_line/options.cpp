@@ -161,6 +161,8 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
             if (const auto e = positif(arguments[++k], c.fin)) return erreur(*e);
             if (c.debut > c.fin) return erreur(_("the range is empty: A is above B"));
             famille = true;
+        } else if (a == "--estimate") {
+            c.estimation = true;
         } else if (a == "--target" || a == "-s") {
             const auto v = valeur();
             if (!v) return manque();
@@ -226,6 +228,7 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
                                                    {liste, "--print"},
                                                    {c.double_verification, "--double-check"},
                                                    {!c.image.empty(), "--plot"},
+                                                   {c.estimation, "--estimate"},
                                                    {!c.fichier.empty() && classer, "--output"}};
     for (const auto& [donnee, option] : autres)
         if (donnee && (famille || classer) && !(famille && !compter && option == std::string_view("--plot")))
@@ -247,6 +250,10 @@ LectureCommande lire_commande(const std::vector<std::string_view>& arguments) {
                                {std::to_string(c.decalage), std::to_string(max63 - c.decalage)}));
     if (!table && (avec_decalage || c.records || !c.fichier.empty()))
         return erreur(_("--target-offset, --records and --output go with --table"));
+    if (c.estimation && (table || liste || c.double_verification || !c.image.empty()))
+        return erreur(
+            _("--estimate goes with N, --target and --distribution: no --table, --print, --double-check "
+              "or --plot"));
     if (liste && c.nombres.size() > 1) return erreur(_("--print lists the solutions of one N at a time"));
     if (!c.image.empty() && !table && !(distribution && c.nombres.size() == 1))
         return erreur(_("--plot draws the distribution of one N (with --distribution), a --table or a --list"));

@@ -7,7 +7,9 @@
 // Reads: the arguments. Writes: standard output through the console (a
 // failed write is said, status 1), standard error, the picture's file.
 #include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -61,6 +63,8 @@ constexpr const char* aide = N_(
     "  -p, --print            every solution, one a line, its divisors ascending\n"
     "      --double-check     count a second time by another method; exit status 3\n"
     "                         if the two differ\n"
+    "      --estimate         print the seconds the count would take on this machine\n"
+    "                         (now, with its load), without counting\n"
     "Tables:\n"
     "      --table A B        one line 'n a(n)' for every n from A to B\n"
     "      --target-offset K  the target n + K instead of n (K may be negative)\n"
@@ -113,6 +117,15 @@ constexpr const char* aide = N_(
 
 namespace {
 
+// Seconds as a script reads them, whatever the locale: 0, 0.0042, 12.3, 4521.
+std::string secondes_en_texte(double s) {
+    if (!(s > 0)) return "0";
+    char texte[64];
+    const int chiffres = s >= 1000 ? 0 : s >= 1 ? 1 : std::max(1, 1 - static_cast<int>(std::floor(std::log10(s))));
+    const auto fin = std::to_chars(texte, texte + sizeof texte, s, std::chars_format::fixed, chiffres);
+    return fin.ec == std::errc{} ? std::string(texte, fin.ptr) : "0";
+}
+
 // The figures of one N, in the form the command asks for. Returns the exit
 // status it calls for (0, or 3 when the double check differs).
 int un_nombre(const Commande& c, std::int64_t n, bool prefixe, LigneDeProgres& ligne) {
@@ -131,6 +144,11 @@ int un_nombre(const Commande& c, std::int64_t n, bool prefixe, LigneDeProgres& l
     };
     const std::string tete = prefixe ? std::to_string(n) + " " : "";
     const Issue rapide = issue_rapide(p);
+    if (c.estimation) {
+        const Mesure mesure = c.quoi == Commande::Quoi::distribution ? Mesure::distribution : Mesure::total;
+        ecrire(tete + secondes_en_texte(rapide == Issue::recherche ? estimer(p, r, mesure) : 0) + "\n");
+        return 0;
+    }
     if (c.quoi == Commande::Quoi::liste) {
         struct VersLaSortie : Puits {
             void ecrire(std::string_view texte) override { ::ecrire(texte); }

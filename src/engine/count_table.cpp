@@ -14,6 +14,7 @@
 #include "engine/x86.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -44,7 +45,7 @@ inline void ajouter(Residu* __restrict dst, const Residu* __restrict src, std::s
 /// the cells there are written back as they were read (a table belongs to
 /// one thread).
 __attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Residu* src, std::size_t nb, Residu q) {
-    alignas(32) static constexpr std::int16_t premiers[32] = {
+    alignas(32) static constexpr std::int16_t masque_des_premiers[32] = {
         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const __m256i Q = _mm256_set1_epi16(static_cast<short>(q));
     std::size_t c = 0;
@@ -55,7 +56,8 @@ __attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Resi
         // s < 2q < 2^16: s - q wraps above s exactly when s < q.
         const __m256i r = _mm256_min_epu16(s, _mm256_sub_epi16(s, Q));
         if (c + 16 >= nb) {
-            const __m256i garde = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(premiers + 16 - (nb - c)));
+            const __m256i garde =
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(masque_des_premiers + 16 - (nb - c)));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), _mm256_blendv_epi8(a, r, garde));
             return;
         }
@@ -67,6 +69,7 @@ __attribute__((target("avx2"))) inline void ajouter_avx2(Residu* dst, const Resi
 /// The bound sweep: one upper bound per row, and the updates counted.
 struct ModeBorne {
     std::vector<long double>& borne;
+    const std::function<bool()>& veille;
     double mises_a_jour = 0;
     static constexpr long double arrondi = 1 + 0x1p-40L;  // each sum of bounds rounded up
 
@@ -76,7 +79,9 @@ struct ModeBorne {
         borne[s] = (borne[s] + borne[v]) * arrondi;
         return true;
     }
-    void element(std::size_t) {}
+    void element(std::size_t) {
+        if (veille && !veille()) throw PasseArretee{};
+    }
 };
 
 /// One modular pass.
@@ -126,26 +131,26 @@ struct Balayage {
     [[gnu::always_inline]] static inline void groupe(const TableDeComptes& t, Mode& mode, std::size_t k);
 };
 
-TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule,
-                               const Reglages& r)
-    : besoin_(besoin), portable_(r.noyau_portable), paires_(r.paires_des_octets) {
+TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t utile, bool seule,
+                               const Reglages& r, const std::function<bool()>& veille)
+    : utile_(utile), portable_(r.noyau_portable), paires_(r.paires_des_octets) {
     const std::size_t ne = static_cast<std::size_t>(std::upper_bound(e, e + n, H) - e);
     e_.assign(e, e + ne);
     pre_.assign(ne + 1, 0);
     for (std::size_t j = 0; j < ne; ++j) pre_[j + 1] = pre_[j] + e_[j];
     H_ = std::max<std::int64_t>(0, std::min(H, pre_[ne]));
-    if (besoin_ > H_) besoin_ = H_ + 1;  // no row is needed: nothing to update
+    if (utile_ > H_) utile_ = H_ + 1;  // no row is needed: nothing to update
 
     // The band of each row: the fewest largest elements that reach s, the
     // most smallest that fit in s.
-    lignes_.resize(static_cast<std::size_t>(H_) + 1);
+    rangees_.resize(static_cast<std::size_t>(H_) + 1);
     std::size_t bas = 0, haut = 0;
     std::int64_t grands = 0;  // sum of the `bas` largest
     std::int64_t cellules = 0;
     for (std::int64_t s = 0; s <= H_; ++s) {
         while (haut < ne && pre_[haut + 1] <= s) ++haut;
         while (bas < ne && grands < s) grands += e_[ne - 1 - bas++];
-        Ligne& l = lignes_[static_cast<std::size_t>(s)];
+        Rangee& l = rangees_[static_cast<std::size_t>(s)];
         l.bas = static_cast<std::int32_t>(bas);
         l.haut = static_cast<std::int32_t>(haut);
         l.base = cellules - static_cast<std::int64_t>(bas);
@@ -153,14 +158,14 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
     }
     cellules_ = static_cast<std::size_t>(cellules);
 
-    // The marks: with one needed row C, row s is useful after element k when
-    // C - s is a sum of the elements after k. A backward sweep of those sums
+    // The marks: with one needed row b (utile_), row s is useful after element k when
+    // b - s is a sum of the elements after k. A backward sweep of those sums
     // as a bitset; it stops when every sum is reachable or the marks fill
     // their share of memory.
     debut_.assign(ne, tous);
     mot0_.assign(ne, 0);
-    if (seule && besoin_ <= H_) {
-        const std::uint64_t bits = static_cast<std::uint64_t>(besoin_) + 1;
+    if (seule && utile_ <= H_) {
+        const std::uint64_t bits = static_cast<std::uint64_t>(utile_) + 1;
         const std::size_t nmots = static_cast<std::size_t>((bits + 63) / 64);
         const double plafond = std::max(double{1 << 20}, std::min(octets_marques_max, cellules_ * 0.5));
         std::vector<std::uint64_t> somme(nmots, 0);
@@ -168,18 +173,18 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
         const std::uint64_t masque = (bits & 63) == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << (bits & 63)) - 1;
         for (std::size_t k = ne; k-- > 0;) {
             const std::int64_t x = e_[k];
-            const std::int64_t hi = std::min(besoin_, pre_[k + 1]);
-            const std::int64_t lo = std::max(x, besoin_ - (pre_[ne] - pre_[k + 1]));
+            const std::int64_t hi = std::min(utile_, pre_[k + 1]);
+            const std::int64_t lo = std::max(x, utile_ - (pre_[ne] - pre_[k + 1]));
             if (lo <= hi) {
-                const std::size_t w0 = static_cast<std::size_t>((besoin_ - hi) >> 6);
-                const std::size_t w1 = static_cast<std::size_t>((besoin_ - lo) >> 6);
+                const std::size_t w0 = static_cast<std::size_t>((utile_ - hi) >> 6);
+                const std::size_t w1 = static_cast<std::size_t>((utile_ - lo) >> 6);
                 if (static_cast<double>(marques_.size() + w1 - w0 + 1) * 8 > plafond) break;
                 debut_[k] = marques_.size();
                 mot0_[k] = w0;
                 marques_.insert(marques_.end(), somme.begin() + static_cast<std::ptrdiff_t>(w0),
                                 somme.begin() + static_cast<std::ptrdiff_t>(w1) + 1);
             }
-            // somme |= somme << x, kept within [0, C].
+            // somme |= somme << x, kept within [0, b].
             ou_decale(somme.data(), somme.data(), nmots, static_cast<std::size_t>(x));
             somme[nmots - 1] &= masque;
             std::uint64_t plein = somme[nmots - 1] | ~masque;
@@ -189,8 +194,8 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
         marques_.shrink_to_fit();
     }
 
-    bornes_.assign(lignes_.size(), 0);
-    ModeBorne mode{bornes_};
+    bornes_.assign(rangees_.size(), 0);
+    ModeBorne mode{bornes_, veille};
     Balayage::tout(*this, mode);
     mises_a_jour_ = mode.mises_a_jour;
 }
@@ -198,11 +203,11 @@ TableDeComptes::TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_
 template <int G, class Mode>
 [[gnu::always_inline]] inline void Balayage::groupe(const TableDeComptes& t, Mode& mode, std::size_t k) {
     const std::vector<std::int64_t>& pre_ = t.pre_;
-    const std::vector<TableDeComptes::Ligne>& lignes_ = t.lignes_;
+    const std::vector<TableDeComptes::Rangee>& rangees_ = t.rangees_;
     const std::int64_t total = pre_[t.e_.size()];
     const std::size_t dernier = k + G - 1;
     const std::int64_t hi = std::min(t.H_, pre_[dernier + 1]);
-    const std::int64_t lo = std::max(t.e_[k], t.besoin_ - (total - pre_[dernier + 1]));
+    const std::int64_t lo = std::max(t.e_[k], t.utile_ - (total - pre_[dernier + 1]));
     if (lo > hi) return;
     // Only the rows still useful after the group's last element are written;
     // its marks start at its own least row.
@@ -233,16 +238,16 @@ template <int G, class Mode>
     }
     for (std::int64_t s = hi; s >= lo; --s) {
         if (marques != nullptr && s >= marque_bas) {
-            const std::uint64_t r = static_cast<std::uint64_t>(t.besoin_ - s);
+            const std::uint64_t r = static_cast<std::uint64_t>(t.utile_ - s);
             if (((marques[(r >> 6) - t.mot0_[dernier]] >> (r & 63)) & 1) == 0) continue;
         }
-        const TableDeComptes::Ligne& ls = lignes_[static_cast<std::size_t>(s)];
+        const TableDeComptes::Rangee& ls = rangees_[static_cast<std::size_t>(s)];
         for (int u = 0; u < nb; ++u) {
             const std::int64_t v = s - sigma[u];
             if (v < 0) continue;
             while (j[u] > 0 && avant - pre_[k - j[u] + 1] >= v) --j[u];
             if (avant < v) continue;  // the elements before k cannot make v
-            const TableDeComptes::Ligne& lv = lignes_[static_cast<std::size_t>(v)];
+            const TableDeComptes::Rangee& lv = rangees_[static_cast<std::size_t>(v)];
             // Terms n in [a, b] receive the cells n - m of row v.
             const std::int64_t m = termes[u];
             const std::int64_t a = std::max<std::int64_t>(static_cast<std::int64_t>(j[u]) + m, ls.bas);
@@ -291,7 +296,7 @@ void remplir_sans_avx2(const TableDeComptes& t, ModeModulaire<false>& mode) { Ba
 void TableDeComptes::remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* fait,
                              const std::atomic<bool>* arret) const {
     if (cellules_ == 0) return;
-    tab[lignes_[0].base] = 1;  // the empty subset: sum 0, 0 terms
+    tab[rangees_[0].base] = 1;  // the empty subset: sum 0, 0 terms
 #ifdef TAVERLUNE_X86
     if (avx2_present() && !portable_) {
         ModeModulaire<true> mode{tab, q, fait, arret};
@@ -304,7 +309,46 @@ void TableDeComptes::remplir(Residu q, Residu* tab, std::atomic<std::uint64_t>* 
     }
 }
 
-Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin) {
+namespace {
+
+/// The best of a few sweeps of the kernel over 8 KiB of rows, in cell
+/// updates a second.
+template <bool AVX2>
+double mesurer_le_noyau() {
+    constexpr std::size_t cellules = 4096, tours = 64;
+    std::vector<Residu> tab(2 * cellules + 16, 1);
+    constexpr Residu q = 32749;
+    double meilleure = 0;
+    for (int essai = 0; essai < 5; ++essai) {
+        const auto debut = std::chrono::steady_clock::now();
+        for (std::size_t k = 0; k < tours; ++k) {
+#ifdef TAVERLUNE_X86
+            if constexpr (AVX2) ajouter_avx2(tab.data() + cellules, tab.data() + k % 7, cellules, q);
+            else
+#endif
+                ajouter(tab.data() + cellules, tab.data() + k % 7, cellules, q);
+        }
+        const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+        if (secondes > 0) meilleure = std::max(meilleure, static_cast<double>(cellules * tours) / secondes);
+    }
+    // A clock too coarse to tell: the speed of the machine the costs were measured on.
+    return meilleure > 0 ? meilleure : (AVX2 ? 9e9 : 1.5e9);
+}
+
+}  // namespace
+
+double cellules_par_seconde(bool portable) {
+#ifdef TAVERLUNE_X86
+    if (!portable && avx2_present()) {
+        static const double avx2 = mesurer_le_noyau<true>();
+        return avx2;
+    }
+#endif
+    static const double sans_avx2 = mesurer_le_noyau<false>();
+    return sans_avx2;
+}
+
+Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t utile) {
     Estimation r;
     const std::size_t ne = static_cast<std::size_t>(std::upper_bound(e, e + n, H) - e);
     if (ne == 0 || H < 0) return r;
@@ -329,7 +373,7 @@ Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, s
     for (std::size_t k = 0; k < ne; ++k) {
         const double x = static_cast<double>(e[k]);
         const double hi = std::min(h, pre[k + 1]);
-        const double lo = std::max(x, static_cast<double>(besoin) - (total - pre[k + 1]));
+        const double lo = std::max(x, static_cast<double>(utile) - (total - pre[k + 1]));
         if (lo > hi) continue;
         double largeur = 0;
         for (int i = 0; i < echantillons; ++i) {
@@ -382,17 +426,17 @@ bool compter_par_passes(const Tache& tache, double bits, std::size_t largeur, st
     return true;
 }
 
-double bits_au_plus(std::size_t elements, double C) {
-    return std::min(static_cast<double>(elements), 3.14159265358979 * std::sqrt(C / 3) / std::log(2.0));
+double bits_au_plus(std::size_t elements, double comptee) {
+    return std::min(static_cast<double>(elements), 3.14159265358979 * std::sqrt(comptee / 3) / std::log(2.0));
 }
 
-Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T) {
-    Cible c;
-    c.ne = static_cast<std::size_t>(std::upper_bound(d, d + n, T) - d);
+SommeComptee somme_comptee(const std::int64_t* d, std::size_t n, std::int64_t cible) {
+    SommeComptee c;
+    c.ne = static_cast<std::size_t>(std::upper_bound(d, d + n, cible) - d);
     for (std::size_t j = 0; j < c.ne; ++j) c.total += d[j];
-    c.C = T;
-    if (c.total >= T && c.total - T < T) {
-        c.C = static_cast<std::int64_t>(c.total - T);
+    c.comptee = cible;
+    if (c.total >= cible && c.total - cible < cible) {
+        c.comptee = static_cast<std::int64_t>(c.total - cible);
         c.complement = true;
     }
     return c;
@@ -402,47 +446,47 @@ namespace {
 
 /// Bytes of a table's plan for rows [0, H], before its marks.
 double octets_plan(double H) {
-    return (H + 1) * static_cast<double>(sizeof(TableDeComptes::Ligne) + sizeof(long double));
+    return (H + 1) * static_cast<double>(sizeof(TableDeComptes::Rangee) + sizeof(long double));
 }
 
-/// The need of a count that builds no table: none when nothing reaches T,
+/// The need of a count that builds no table: none when nothing reaches cible,
 /// out of reach when the rows would pass 2^40; otherwise none given.
-std::optional<Besoin> besoin_sans_table(const Cible& c, std::int64_t T) {
-    if (c.total < T) return Besoin{};
-    if (c.C >= (std::int64_t{1} << 40))
+std::optional<Besoin> besoin_sans_table(const SommeComptee& c, std::int64_t cible) {
+    if (c.total < cible) return Besoin{};
+    if (c.comptee >= (std::int64_t{1} << 40))
         return Besoin{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     return std::nullopt;
 }
 
 }  // namespace
 
-Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T) {
-    const Cible c = cible(d, n, T);
-    if (const std::optional<Besoin> b = besoin_sans_table(c, T)) return *b;
-    const Estimation e = estimer_table(d, c.ne, c.C, c.C);
+Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t cible) {
+    const SommeComptee c = somme_comptee(d, n, cible);
+    if (const std::optional<Besoin> b = besoin_sans_table(c, cible)) return *b;
+    const Estimation e = estimer_table(d, c.ne, c.comptee, c.comptee);
     // Its plan sweeps every row, even where few cells live.
-    return {octets_plan(static_cast<double>(c.C)) + e.cellules * sizeof(Residu),
-            e.mises_a_jour + static_cast<double>(c.C)};
+    return {octets_plan(static_cast<double>(c.comptee)) + e.cellules * sizeof(Residu),
+            e.mises_a_jour + static_cast<double>(c.comptee)};
 }
 
-bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T,
+bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t cible,
                             std::vector<Compte>& par_termes) {
-    const Cible c = cible(d, n, T);
+    const SommeComptee c = somme_comptee(d, n, cible);
     std::vector<Compte> resultat(n + 1);
-    if (c.total < T) {
-        par_termes = std::move(resultat);  // nothing reaches T
+    if (c.total < cible) {
+        par_termes = std::move(resultat);  // nothing reaches cible
         return true;
     }
-    if (octets_plan(static_cast<double>(c.C)) > static_cast<double>(tache.memoire_disponible()) ||
-        c.C >= (std::int64_t{1} << 40))
+    if (octets_plan(static_cast<double>(c.comptee)) > static_cast<double>(tache.memoire_disponible()) ||
+        c.comptee >= (std::int64_t{1} << 40))
         return false;
     try {
-        const TableDeComptes t(d, c.ne, c.C, c.C, true, tache.reglages);
-        // The elements up to C may not reach C at all.
-        const bool atteinte = c.C <= t.derniere_ligne() && t.bornes()[static_cast<std::size_t>(c.C)] > 0;
-        const TableDeComptes::Ligne l = atteinte ? t.ligne(c.C) : TableDeComptes::Ligne{0, 1, 0};
+        const TableDeComptes t(d, c.ne, c.comptee, c.comptee, true, tache.reglages, [&] { return tache.veiller(); });
+        // The elements up to comptee may not reach comptee at all.
+        const bool atteinte = c.comptee <= t.derniere_ligne() && t.bornes()[static_cast<std::size_t>(c.comptee)] > 0;
+        const TableDeComptes::Rangee l = atteinte ? t.rangee(c.comptee) : TableDeComptes::Rangee{0, 1, 0};
         if (atteinte) {
-            const long double borne = t.bornes()[static_cast<std::size_t>(c.C)];
+            const long double borne = t.bornes()[static_cast<std::size_t>(c.comptee)];
             const std::size_t largeur = static_cast<std::size_t>(l.haut - l.bas + 1);
             std::vector<Compte> comptes;
             const bool ok = compter_par_passes(
@@ -467,15 +511,15 @@ bool compter_sous_ensembles(const Tache& tache, const std::int64_t* d, std::size
     return true;
 }
 
-std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t C) {
+std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t comptee) {
     std::vector<Fenetre> f(ne);
     Somme apres = 0, avant = 0;
     for (std::size_t k = 0; k < ne; ++k) apres += d[k];
     for (std::size_t k = 0; k < ne; ++k) {
         avant += d[k];
         apres -= d[k];
-        f[k] = {static_cast<std::int64_t>(std::max<Somme>(d[k], C - apres)),
-                static_cast<std::int64_t>(std::min<Somme>(C, avant))};
+        f[k] = {static_cast<std::int64_t>(std::max<Somme>(d[k], comptee - apres)),
+                static_cast<std::int64_t>(std::min<Somme>(comptee, avant))};
     }
     return f;
 }
@@ -486,27 +530,27 @@ double mises_a_jour(const std::vector<Fenetre>& fenetres) {
     return r;
 }
 
-Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T) {
-    const Cible c = cible(d, n, T);
-    if (const std::optional<Besoin> b = besoin_sans_table(c, T)) return *b;
-    return {static_cast<double>(c.C + 17) * sizeof(Residu),
-            mises_a_jour(fenetres(d, c.ne, c.C)) + static_cast<double>(c.C)};
+Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t cible) {
+    const SommeComptee c = somme_comptee(d, n, cible);
+    if (const std::optional<Besoin> b = besoin_sans_table(c, cible)) return *b;
+    return {static_cast<double>(c.comptee + 17) * sizeof(Residu),
+            mises_a_jour(fenetres(d, c.ne, c.comptee)) + static_cast<double>(c.comptee)};
 }
 
-bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T, Compte& total) {
-    const Cible c = cible(d, n, T);
-    if (c.total < T) {
+bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t cible, Compte& total) {
+    const SommeComptee c = somme_comptee(d, n, cible);
+    if (c.total < cible) {
         total = Compte{};
         return true;
     }
-    if (c.C >= (std::int64_t{1} << 40)) return false;
-    const std::vector<Fenetre> f = fenetres(d, c.ne, c.C);
+    if (c.comptee >= (std::int64_t{1} << 40)) return false;
+    const std::vector<Fenetre> f = fenetres(d, c.ne, c.comptee);
     const double travail = mises_a_jour(f);
-    const double bits = bits_au_plus(c.ne, static_cast<double>(c.C));
+    const double bits = bits_au_plus(c.ne, static_cast<double>(c.comptee));
     const bool avx2 = avx2_present() && !tache.reglages.noyau_portable;
     std::vector<Compte> comptes;
     const bool ok = compter_par_passes(
-        tache, bits, 1, static_cast<std::size_t>(c.C + 17) * sizeof(Residu), 0, travail,
+        tache, bits, 1, static_cast<std::size_t>(c.comptee + 17) * sizeof(Residu), 0, travail,
         [&](Residu q, void* tampon, Residu* resultats, std::atomic<std::uint64_t>* fait) {
             Residu* tab = static_cast<Residu*>(tampon);
             tab[0] = 1;  // the empty subset
@@ -534,7 +578,7 @@ bool compter_total_seul(const Tache& tache, const std::int64_t* d, std::size_t n
                                 std::memory_order_relaxed);
                 if (tache.arret.load(std::memory_order_relaxed)) throw PasseArretee{};
             }
-            resultats[0] = tab[c.C];
+            resultats[0] = tab[c.comptee];
         },
         comptes);
     if (!ok) return false;

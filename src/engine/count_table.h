@@ -31,20 +31,21 @@ class TableDeComptes {
 public:
     /// Row s: the cell of m terms is at base + m, for m in [bas, haut]
     /// (none when bas > haut).
-    struct Ligne {
+    struct Rangee {
         std::int64_t base;
         std::int32_t bas, haut;
     };
 
     /// e ascending, distinct, positive; the rows [0, H] are kept, and the rows
-    /// from `besoin` up are needed at the end (`seule`: row besoin alone).
+    /// from `utile` up are needed at the end (`seule`: row utile alone).
     /// Requires H < 2^40; the elements above H are left out. `r` says which
-    /// kernels the passes may use.
-    TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin, bool seule,
-                   const Reglages& r);
+    /// kernels the passes may use. `veille`, called between two elements of
+    /// the sweep of the bounds, stops it (PasseArretee) when it says false.
+    TableDeComptes(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t utile, bool seule,
+                   const Reglages& r, const std::function<bool()>& veille = {});
 
     std::int64_t derniere_ligne() const { return H_; }
-    const Ligne& ligne(std::int64_t s) const { return lignes_[static_cast<std::size_t>(s)]; }
+    const Rangee& rangee(std::int64_t s) const { return rangees_[static_cast<std::size_t>(s)]; }
     /// The residues a pass needs (the cells, and room past the last one).
     std::size_t cellules() const { return cellules_ + 16; }
     /// Cell updates of one pass.
@@ -65,10 +66,10 @@ private:
 
     std::vector<std::int64_t> e_;    // the elements up to H
     std::vector<std::int64_t> pre_;  // pre_[j]: sum of the j smallest
-    std::int64_t H_ = 0, besoin_ = 0;
-    std::vector<Ligne> lignes_;
+    std::int64_t H_ = 0, utile_ = 0;
+    std::vector<Rangee> rangees_;
     std::size_t cellules_ = 0;
-    // Marks of the useful rows of element k: bit (besoin - s) of
+    // Marks of the useful rows of element k: bit (utile - s) of
     // marques_[debut_[k]..], the run starting at word mot0_[k]; none when
     // debut_[k] == tous (every row of its window is useful).
     std::vector<std::uint64_t> marques_;
@@ -79,12 +80,17 @@ private:
     std::size_t paires_ = 0;  // from this many bytes on, elements two at a time
 };
 
+/// The cell updates one thread of this machine does in a second with the
+/// table's kernel (the portable one when `portable`), on rows that stay in
+/// its caches: measured once in a process, in a few milliseconds.
+double cellules_par_seconde(bool portable);
+
 /// Work and memory of such a table, estimated without building it.
 struct Estimation {
     double mises_a_jour = 0;  ///< cell updates of one pass
     double cellules = 0;      ///< cells of the table
 };
-Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t besoin);
+Estimation estimer_table(const std::int64_t* e, std::size_t n, std::int64_t H, std::int64_t utile);
 
 /// Runs `passe(q, tampon, resultats)` once per prime needed for counts below
 /// 2^bits, on every core the memory allows (each pass gets `octets` zeroed
@@ -104,46 +110,46 @@ struct Besoin {
     double octets = 0;
     double travail = 0;
 };
-Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t T);
+Besoin besoin_sous_ensembles(const std::int64_t* d, std::size_t n, std::int64_t cible);
 
 /// Counts the subsets of d[0..n-1] (distinct, positive, ascending) whose sum
-/// is T >= 1, by number of terms: par_termes[m], m = 0..n. Counts the
-/// complements when the sum of the elements up to T, less T, is below T.
+/// is cible >= 1, by number of terms: par_termes[m], m = 0..n. Counts the
+/// complements when the sum of the elements up to cible, less cible, is below cible.
 /// False, with par_termes untouched, when the memory cannot be had.
-bool compter_sous_ensembles(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T,
+bool compter_sous_ensembles(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t cible,
                             std::vector<Compte>& par_termes);
 
 /// The memory and the work of one pass of compter_total_seul.
-Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t T);
+Besoin besoin_total_seul(const std::int64_t* d, std::size_t n, std::int64_t cible);
 
 /// Counts the subsets of d[0..n-1] (distinct, positive, ascending) whose sum
-/// is T >= 1, every number of terms together: a table over the sums alone,
+/// is cible >= 1, every number of terms together: a table over the sums alone,
 /// one cell a row, swept sixteen rows at a time. False, total untouched, when
 /// the memory cannot be had or the search was asked to stop.
-bool compter_total_seul(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T, Compte& total);
+bool compter_total_seul(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t cible, Compte& total);
 
-/// The target a table counts: T, or the complement (the sum of the elements
-/// up to T, less T) when it is smaller.
-struct Cible {
-    std::size_t ne = 0;  ///< the elements up to T
-    Somme total = 0;     ///< their sum
-    std::int64_t C = 0;  ///< the sum counted
+/// The target a table counts: cible, or the complement (the sum of the elements
+/// up to cible, less cible) when it is smaller.
+struct SommeComptee {
+    std::size_t ne = 0;        ///< the elements up to cible
+    Somme total = 0;           ///< their sum
+    std::int64_t comptee = 0;  ///< the sum counted
     bool complement = false;
 };
-Cible cible(const std::int64_t* d, std::size_t n, std::int64_t T);
+SommeComptee somme_comptee(const std::int64_t* d, std::size_t n, std::int64_t cible);
 
 /// An upper bound of the bits of a count of subsets of `elements` elements
-/// with sum C: no more than 2^elements, nor than the partitions of C into
-/// distinct parts (fewer than exp(pi sqrt(C / 3))).
-double bits_au_plus(std::size_t elements, double C);
+/// with sum comptee: no more than 2^elements, nor than the partitions of comptee into
+/// distinct parts (fewer than exp(pi sqrt(comptee / 3))).
+double bits_au_plus(std::size_t elements, double comptee);
 
 /// The rows element k of a table over the sums alone updates, counting the
-/// sum C: from the least row that the elements after it can still lift to
-/// C, to the most the elements up to it make.
+/// sum comptee: from the least row that the elements after it can still lift to
+/// comptee, to the most the elements up to it make.
 struct Fenetre {
     std::int64_t bas, haut;
 };
-std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t C);
+std::vector<Fenetre> fenetres(const std::int64_t* d, std::size_t ne, std::int64_t comptee);
 /// The cell updates of one pass over those rows.
 double mises_a_jour(const std::vector<Fenetre>& fenetres);
 

@@ -9,7 +9,7 @@
 // makes y t - floor(t y' / 2^16) q fall in [0, 2q)).
 //
 // The counts by number of terms lie between the fewest largest elements
-// that reach C and the most smallest that fit in C: J numbers of terms, so
+// that reach comptee and the most smallest that fit in comptee: J numbers of terms, so
 // J values of y (1, 2, .., J) for each prime, then Newton's interpolation.
 #include "engine/counts_at_points.h"
 
@@ -27,15 +27,15 @@
 
 namespace taverlune {
 
-Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C) {
+Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t comptee) {
     Termes t;
     Somme s = 0;
     std::size_t k = 0;
-    while (k < ne && s < C) s += d[ne - 1 - k++];
-    if (s < C) return t;
+    while (k < ne && s < comptee) s += d[ne - 1 - k++];
+    if (s < comptee) return t;
     t.bas = k;
     s = 0, k = 0;
-    while (k < ne && s + d[k] <= C) s += d[k++];
+    while (k < ne && s + d[k] <= comptee) s += d[k++];
     t.haut = k;
     return t;
 }
@@ -57,7 +57,7 @@ __attribute__((target("avx2"))) void ajouter_fois_avx2(Residu* dst, const Residu
                                                        const Residu* wp, Residu q) {
     const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w));
     const __m256i Wp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wp));
-    alignas(32) static constexpr std::int16_t premiers[32] = {
+    alignas(32) static constexpr std::int16_t masque_des_premiers[32] = {
         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const __m256i Q = _mm256_set1_epi16(static_cast<short>(q));
     for (std::size_t c = 0;; c += 16) {
@@ -69,7 +69,8 @@ __attribute__((target("avx2"))) void ajouter_fois_avx2(Residu* dst, const Residu
         __m256i s = _mm256_add_epi16(a, r);
         s = _mm256_min_epu16(s, _mm256_sub_epi16(s, Q));
         if (c + 16 >= nb) {
-            const __m256i garde = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(premiers + 16 - (nb - c)));
+            const __m256i garde =
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(masque_des_premiers + 16 - (nb - c)));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + c), _mm256_blendv_epi8(a, s, garde));
             return;
         }
@@ -99,19 +100,20 @@ std::vector<std::uint32_t> interpoler(std::vector<std::uint32_t> v, std::uint32_
 
 }  // namespace
 
-Besoin besoin_par_points(const std::int64_t* d, std::size_t n, std::int64_t T) {
-    const Cible c = cible(d, n, T);
-    if (c.total < T) return {};
-    if (c.C >= (std::int64_t{1} << 40))
+Besoin besoin_aux_points(const std::int64_t* d, std::size_t n, std::int64_t cible) {
+    const SommeComptee c = somme_comptee(d, n, cible);
+    if (c.total < cible) return {};
+    if (c.comptee >= (std::int64_t{1} << 40))
         return {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
-    const Termes m = termes(d, c.ne, c.C);
+    const Termes m = termes(d, c.ne, c.comptee);
     const double J = m.bas > m.haut ? 0 : static_cast<double>(m.haut - m.bas + 1);
-    return {static_cast<double>(c.C + 17) * sizeof(Residu),
-            J * (cout_cellule_aux_points * mises_a_jour(fenetres(d, c.ne, c.C)) + static_cast<double>(c.C))};
+    return {
+        static_cast<double>(c.comptee + 17) * sizeof(Residu),
+        J * (cout_cellule_aux_points * mises_a_jour(fenetres(d, c.ne, c.comptee)) + static_cast<double>(c.comptee))};
 }
 
-bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,
-                        double bits, Termes m, std::size_t octets_en_plus, const Lecture& lire,
+bool balayer_aux_points(const Tache& tache, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,
+                        double bits, Termes m, std::size_t octets_en_plus, const LecteurDePoints& lire,
                         std::vector<Compte>& comptes) {
     const std::size_t J = m.haut - m.bas + 1;
     const std::size_t P = premiers_necessaires(bits);
@@ -206,22 +208,23 @@ bool compter_aux_points(const Tache& tache, const std::int64_t* d, const std::ve
     return true;
 }
 
-bool compter_par_points(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t T,
+bool compter_aux_points(const Tache& tache, const std::int64_t* d, std::size_t n, std::int64_t cible,
                         std::vector<Compte>& par_termes) {
-    const Cible c = cible(d, n, T);
+    const SommeComptee c = somme_comptee(d, n, cible);
     std::vector<Compte> resultat(n + 1);
-    const Termes m = termes(d, c.ne, c.C);
-    if (c.total < T || m.bas > m.haut) {
-        par_termes = std::move(resultat);  // nothing reaches T
+    const Termes m = termes(d, c.ne, c.comptee);
+    if (c.total < cible || m.bas > m.haut) {
+        par_termes = std::move(resultat);  // nothing reaches cible
         return true;
     }
-    if (c.C >= (std::int64_t{1} << 40)) return false;
+    if (c.comptee >= (std::int64_t{1} << 40)) return false;
     std::vector<Compte> comptes;
-    const std::size_t C = static_cast<std::size_t>(c.C);
-    if (!compter_aux_points(
-            tache, d, fenetres(d, c.ne, c.C), C + 1, bits_au_plus(c.ne, static_cast<double>(c.C)), m, 0,
-            [C](const Residu* tab, std::size_t L, const Residu*, Residu, std::uint32_t* valeurs) {
-                std::copy(tab + C * L, tab + (C + 1) * L, valeurs);
+    const std::size_t comptee = static_cast<std::size_t>(c.comptee);
+    if (!balayer_aux_points(
+            tache, d, fenetres(d, c.ne, c.comptee), comptee + 1, bits_au_plus(c.ne, static_cast<double>(c.comptee)), m,
+            0,
+            [comptee](const Residu* tab, std::size_t L, const Residu*, Residu, std::uint32_t* valeurs) {
+                std::copy(tab + comptee * L, tab + (comptee + 1) * L, valeurs);
             },
             comptes))
         return false;

@@ -3,8 +3,8 @@
 // memory; and the sweeps it shares with the split along a prime power at
 // values of y (prime_power_split.h).
 //
-// The subsets of the elements d with sum T, counted by number of terms m,
-// are the coefficients of y^m in the coefficient of z^T of the product of
+// The subsets of the elements d with sum cible, counted by number of terms m,
+// are the coefficients of y^m in the coefficient of z^cible of the product of
 // the (1 + y z^d). For one value of y modulo a prime q, that coefficient is
 // the last cell of a table over the sums alone, each element adding y times
 // the row d below to each row: one cell a sum where the table by number of
@@ -33,16 +33,16 @@ namespace taverlune {
 /// an addition.
 constexpr double cout_cellule_aux_points = 3;
 
-/// The numbers of terms a subset of the ne elements d with sum C can have:
-/// from the fewest largest that reach C to the most smallest that fit in C.
+/// The numbers of terms a subset of the ne elements d with sum comptee can have:
+/// from the fewest largest that reach comptee to the most smallest that fit in comptee.
 struct Termes {
     std::size_t bas = 1, haut = 0;  ///< none when bas > haut
 };
-Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t C);
+Termes termes(const std::int64_t* d, std::size_t ne, std::int64_t comptee);
 
 /// Reads the value of a count at each of the L values y[0..L) of a table
 /// swept modulo q (row s at tab[s L .. s L + L)), to valeurs[0..L).
-using Lecture =
+using LecteurDePoints =
     std::function<void(const Residu* tab, std::size_t L, const Residu* y, Residu q, std::uint32_t* valeurs)>;
 
 /// The sweeps of a count at values of y and the counts they give back: for
@@ -53,20 +53,20 @@ using Lecture =
 /// comptes[j] is then the count of m.bas + j terms. Each thread takes
 /// octets_en_plus bytes a value besides its table. False when not even one
 /// value at a time fits in memory or the search was asked to stop.
-bool compter_aux_points(const Tache& t, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,
-                        double bits, Termes m, std::size_t octets_en_plus, const Lecture& lire,
+bool balayer_aux_points(const Tache& t, const std::int64_t* d, const std::vector<Fenetre>& f, std::size_t lignes,
+                        double bits, Termes m, std::size_t octets_en_plus, const LecteurDePoints& lire,
                         std::vector<Compte>& comptes);
 
 /// The least memory (one value of y at a time, one thread) and the work of
-/// compter_par_points, in the units of besoin_sous_ensembles.
-Besoin besoin_par_points(const std::int64_t* d, std::size_t n, std::int64_t T);
+/// compter_aux_points, in the units of besoin_sous_ensembles.
+Besoin besoin_aux_points(const std::int64_t* d, std::size_t n, std::int64_t cible);
 
 /// Counts the subsets of d[0..n-1] (distinct, positive, ascending) whose sum
-/// is T >= 1 by number of terms: par_termes[m], m = 0..n. Counts the
+/// is cible >= 1 by number of terms: par_termes[m], m = 0..n. Counts the
 /// complements when that makes the table shorter. False, par_termes
 /// untouched, when not even one value at a time fits in memory or the search
 /// was asked to stop.
-bool compter_par_points(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t T,
+bool compter_aux_points(const Tache& t, const std::int64_t* d, std::size_t n, std::int64_t cible,
                         std::vector<Compte>& par_termes);
 
 }  // namespace taverlune

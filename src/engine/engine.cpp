@@ -15,6 +15,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -72,10 +73,7 @@ bool compter_par_groupes(const Tache& t, const Decoupage& d, std::vector<Compte>
     return true;
 }
 
-// About how many units of counting work (cell updates) a thread does in a
-// second on an ordinary machine, and how long a count may take before the
-// caller is told that it will not end soon.
-constexpr double unites_par_seconde = 1.5e9;
+// How long a count may take before the caller is told that it will not end soon.
 constexpr double delai_raisonnable = 600;
 
 // An upper bound of the bits of any count of solutions, from the elements
@@ -86,7 +84,11 @@ double bits_au_plus(const Tache& t) {
     return taverlune::bits_au_plus(utiles, static_cast<double>(t.cible));
 }
 
-/// The seconds of a count of `travail` units a pass.
+/// Cell updates a thread does in a second on a slow machine: a first guess
+/// (longer than the count will take), before any method is weighed.
+constexpr double unites_par_seconde = 1.5e9;
+
+/// The seconds of a count of `travail` units a pass, at that speed.
 double secondes_de(const Tache& t, double travail) {
     return travail * static_cast<double>(premiers_necessaires(bits_au_plus(t))) / (unites_par_seconde * t.fils());
 }
@@ -102,26 +104,24 @@ bool sommer(Resultat& r) {
     return true;
 }
 
-// Counting without listing: the table over all the elements at once (over
-// the sums alone, when only the total is asked, or at values of the number
-// of terms) or the split by one of N's prime factors (by number of terms or
-// at values), whichever needs the least work and fits in memory; else
-// group by group; else by remembered remainders. Leaves r.total and, but
-// from the table over the sums alone, r.par_termes; false when none can
-// serve or the search was stopped. `ecartee`: the least work of a method
-// left out for want of memory (+inf when none was).
-bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resultat& r, double& ecartee) {
-    std::vector<Compte>& par_termes = r.par_termes;
+// A way of counting without listing, and the work it was weighed by.
+struct Methode {
+    double travail;
+    // 0: the table over all the elements; -1: over the sums alone; -2:
+    // at values of the number of terms; -3: group by group; else the
+    // split by premier[facteur]
+    int facteur;
+    bool aux_points = false;  // the split at values of the number of terms
+};
+
+// The methods that fit, the least work first: the table over all the
+// elements at once (over the sums alone, when only the total is asked, or
+// at values of the number of terms), the split by one of N's prime factors
+// (by number of terms or at values), group by group. `ecartee`: the least
+// work of a method left out for want of memory (+inf when none was).
+std::vector<Methode> methodes_de(const Tache& t, const Decoupage& d, Mesure mesure, double& ecartee) {
     const std::size_t n = t.n;
     const double libre = static_cast<double>(t.memoire_disponible());
-    struct Methode {
-        double travail;
-        // 0: the table over all the elements; -1: over the sums alone; -2:
-        // at values of the number of terms; -3: group by group; else the
-        // split by premier[facteur]
-        int facteur;
-        bool aux_points = false;  // the split at values of the number of terms
-    };
     std::vector<Methode> methodes;
     double table = std::numeric_limits<double>::infinity();
     ecartee = std::numeric_limits<double>::infinity();
@@ -141,8 +141,8 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         // A pass of it is as many passes as the table's: their work compares.
         if (retenir(s.octets, s.travail)) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
     }
-    if (t.reglages.par_points) {
-        const Besoin b = besoin_par_points(&t.element[1], n, t.cible);
+    if (t.reglages.aux_points) {
+        const Besoin b = besoin_aux_points(&t.element[1], n, t.cible);
         if (retenir(b.octets, b.travail)) methodes.push_back({b.travail, -2});
     }
     // Group by group, each group's table over its own digit of the target.
@@ -163,20 +163,187 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     for (int f = 1; f <= t.nf; ++f) diviseurs *= static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
     for (int f = 1; f <= t.nf; ++f)
         plans += 32 * diviseurs / static_cast<double>(t.exposant[static_cast<std::size_t>(f)] + 1);
-    if (t.reglages.par_structure && t.N > 1 && table > plans)
-        for (int f = 1; f <= t.nf; ++f) {
-            const CoutsStructure c = couts_structure(t, f, t.cible);
+    if (t.reglages.par_decoupe && t.N > 1 && table > plans)
+        for (int f = 1; f <= t.nf && t.veiller(); ++f) {
+            const CoutsDecoupe c = couts_decoupe(t, f, t.cible);
             constexpr double jamais = std::numeric_limits<double>::infinity();
             if (retenir(c.par_termes.octets, c.par_termes.travail) && c.par_termes.travail < jamais)
                 methodes.push_back({c.par_termes.travail, f});
-            if (t.reglages.par_points && retenir(c.aux_points.octets, c.aux_points.travail) &&
+            if (t.reglages.aux_points && retenir(c.aux_points.octets, c.aux_points.travail) &&
                 c.aux_points.travail < jamais)
                 methodes.push_back({c.aux_points.travail, f, true});
         }
     std::stable_sort(methodes.begin(), methodes.end(),
                      [](const Methode& x, const Methode& y) { return x.travail < y.travail; });
-    if (!methodes.empty()) {
-        const double secondes = secondes_de(t, methodes[0].travail);
+    return methodes;
+}
+
+// ---- The time a count takes ------------------------------------------------
+//
+// Each method's cost in seconds of one thread of this machine: its cell
+// updates (or products) of one pass, times its passes (one per residue
+// prime, from the bits of the count), times what one of its cells costs
+// against a cell of the table's kernel; the passes shared between the
+// threads the count runs, the cores shared with the load the machine
+// already carries. The costs were measured on counts of 1 to 600 s (see
+// bench/estimate_bench.py).
+
+/// What a cell of each method costs against one of the table's kernel on
+/// rows in the caches; the tables over all the elements, past the caches,
+/// cost more (lenteur_memoire).
+constexpr double cout_table = 1.75;
+constexpr double cout_total_seul = 2.0;
+constexpr double cout_aux_points = 0.75;
+constexpr double cout_decoupe = 3.4;
+constexpr double cout_decoupe_aux_points = 3.1;
+
+/// How much slower a cell is in a table of `octets` that waits on memory:
+/// a fifth more each time it doubles past 4 MiB (the caches of a core).
+double lenteur_memoire(double octets) { return 1 + 0.2 * std::max(0.0, std::log2(octets / (4 << 20))); }
+/// Seconds of the remembered remainders, a remainder remembered.
+constexpr double secondes_par_reste = 1e-6;
+
+/// The bits of the count of the subsets of e[0..ne) with sum s, about: the
+/// saddle point of the product of the (1 + z^e), within a few bits where
+/// the elements are many; never above the bound the methods start from.
+double bits_estimes(const std::int64_t* e, std::size_t ne, std::int64_t s) {
+    const double borne = taverlune::bits_au_plus(ne, static_cast<double>(s));
+    if (ne == 0 || s <= 0) return 1;
+    // With u = theta s: f(u) = sum of log(1 + exp(u x)) - u, x = e / s.
+    std::vector<double> x(ne);
+    for (std::size_t k = 0; k < ne; ++k) x[k] = static_cast<double>(e[k]) / static_cast<double>(s);
+    const auto pente = [&](double u) {  // f'(u)
+        double r = -1;
+        for (const double v : x) r += v / (1 + std::exp(-u * v));
+        return r;
+    };
+    double bas = -1, haut = 1;
+    while (pente(bas) > 0 && bas > -1e6) bas *= 2;
+    while (pente(haut) < 0 && haut < 1e6) haut *= 2;
+    for (int i = 0; i < 60; ++i) {
+        const double milieu = (bas + haut) / 2;
+        (pente(milieu) < 0 ? bas : haut) = milieu;
+    }
+    const double u = (bas + haut) / 2;
+    double f = -u, courbure = 0;
+    for (const double v : x) {
+        const double z = u * v;
+        f += z > 0 ? z + std::log1p(std::exp(-z)) : std::log1p(std::exp(z));
+        const double q = 1 / (1 + std::exp(-z));
+        courbure += v * v * q * (1 - q);
+    }
+    // The density of the sums at s: f'' in units of s, in the integers.
+    const double bits =
+        (f - 0.5 * std::log(2 * 3.14159265358979 * courbure * static_cast<double>(s) * static_cast<double>(s))) /
+        std::log(2.0);
+    return std::clamp(bits, 1.0, borne);
+}
+
+/// The threads that run `travaux` passes at once, as many as `fils` and the
+/// memory allow, each on a share of a core beside the load the machine
+/// carries: the work of one thread that the passes take, from the passes.
+double fils_effectifs(const Tache& t, double travaux, double octets_par_fil, double tout) {
+    constexpr double pile = 8 << 20;
+    double fils = static_cast<double>(std::max(1u, t.fils()));
+    // A short count runs its passes on the calling thread.
+    if (tout < 1e7 || (t.reglages.fils == 1 && !t.rappels.progres)) fils = 1;
+    fils = std::max(
+        1.0, std::min({fils, std::floor((static_cast<double>(t.memoire_disponible()) + pile) / (octets_par_fil + pile)),
+                       std::max(1.0, travaux)}));
+    // The passes go in rounds: the last may leave threads idle.
+    const double tours = std::ceil(std::max(1.0, travaux) / fils);
+    const double paralleles = std::max(1.0, travaux) / tours;
+    // One thread has a core of its own beside any single group of others:
+    // nothing to measure.
+    const double partage = fils == 1 && coeurs_disponibles() >= 2 ? 1 : coeurs_pour(static_cast<unsigned>(fils)) / fils;
+    return std::max(paralleles * partage, 1e-3);
+}
+
+/// The seconds of one method, from its plan.
+double secondes_methode(const Tache& t, const Decoupage& d, const Methode& m) {
+    const double vitesse = cellules_par_seconde(t.reglages.noyau_portable);
+    const std::size_t n = t.n;
+    switch (m.facteur) {
+        case 0: {
+            const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
+            const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
+            const double P = static_cast<double>(premiers_necessaires(bits_estimes(&t.element[1], c.ne, c.comptee)));
+            return cout_table * lenteur_memoire(b.octets) * b.travail * P /
+                   (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
+        }
+        case -1: {
+            const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
+            const Besoin b = besoin_total_seul(&t.element[1], n, t.cible);
+            const double P = static_cast<double>(
+                premiers_necessaires(taverlune::bits_au_plus(c.ne, static_cast<double>(c.comptee))));
+            return cout_total_seul * lenteur_memoire(b.octets) * b.travail * P /
+                   (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
+        }
+        case -2: {
+            const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
+            const Besoin b = besoin_aux_points(&t.element[1], n, t.cible);
+            const double P = static_cast<double>(
+                premiers_necessaires(taverlune::bits_au_plus(c.ne, static_cast<double>(c.comptee))));
+            return cout_aux_points * lenteur_memoire(b.octets) * b.travail * P /
+                   (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
+        }
+        case -3: {
+            double secondes = 0;
+            for (const Groupe& G : d.groupes) {
+                if (G.chiffre == 0) continue;
+                const std::vector<std::int64_t> u = unites(t, G);
+                const std::int64_t chiffre = static_cast<std::int64_t>(G.chiffre);
+                const SommeComptee c = somme_comptee(u.data(), u.size(), chiffre);
+                const Besoin b = besoin_sous_ensembles(u.data(), u.size(), chiffre);
+                const double P = static_cast<double>(premiers_necessaires(bits_estimes(u.data(), c.ne, c.comptee)));
+                secondes += cout_table * lenteur_memoire(b.octets) * b.travail * P /
+                            (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
+            }
+            return secondes;
+        }
+        default: {
+            const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
+            const double P = static_cast<double>(premiers_necessaires(bits_estimes(&t.element[1], c.ne, c.comptee)));
+            const CoutsDecoupe cd = couts_decoupe(t, m.facteur, t.cible);
+            const CoutDecoupe& k = m.aux_points ? cd.aux_points : cd.par_termes;
+            const double cout = m.aux_points ? cout_decoupe_aux_points : cout_decoupe;
+            return cout * k.travail * P / (vitesse * fils_effectifs(t, P, k.octets, k.travail * P));
+        }
+    }
+}
+
+/// The remainders the remembered recursion meets, at most: at each element,
+/// those up to the sum of the elements so far that the target less a sum
+/// of the elements after it can be (a multiple of their gcd away from it).
+double restes_retenus(const Tache& t) {
+    double restes = 0;
+    std::int64_t pgcd = 0;
+    Somme avant = 0;
+    for (std::size_t m = 1; m <= t.n; ++m) avant += t.element[m];
+    for (std::size_t m = t.n; m >= 1; --m) {
+        const double apres = static_cast<double>(t.n - m);
+        const double par_pgcd = pgcd == 0 ? 1 : static_cast<double>(avant) / static_cast<double>(pgcd) + 1;
+        restes += std::min(std::ldexp(1.0, static_cast<int>(std::min(apres, 1000.0))), par_pgcd);
+        pgcd = std::gcd(pgcd, t.element[m]);
+        avant -= t.element[m];
+    }
+    return restes;
+}
+
+/// The most remainders the recursion remembers before it gives up.
+constexpr double restes_max = 8388608;
+
+// Counting without listing: the methods of methodes_de, each giving way to
+// the next when memory runs short; else by remembered remainders. Leaves
+// r.total and, but from the table over the sums alone, r.par_termes; false
+// when none can serve or the search was stopped.
+bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resultat& r, double& ecartee) {
+    std::vector<Compte>& par_termes = r.par_termes;
+    const std::size_t n = t.n;
+    const std::vector<Methode> methodes = methodes_de(t, d, mesure, ecartee);
+    // A count the nominal speed says is short is not weighed any further.
+    if (!methodes.empty() && t.rappels.lenteur && secondes_de(t, methodes[0].travail) > delai_raisonnable / 8) {
+        const double secondes = secondes_methode(t, d, methodes[0]);
         if (secondes > delai_raisonnable) prevenir(t, Lenteur::Quoi::comptage, secondes);
     }
     // Each method gives way to the next when memory runs short.
@@ -186,6 +353,8 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
             return methode();
         } catch (const std::bad_alloc&) {
             return false;
+        } catch (const PasseArretee&) {
+            return false;  // asked to stop while a table was being laid out
         }
     };
     for (const Methode& m : methodes) {
@@ -195,14 +364,15 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
         }
         if (essayer([&] {
                 if (m.facteur == -3) return compter_par_groupes(t, d, par_termes);
-                if (m.facteur == -2) return compter_par_points(t, &t.element[1], n, t.cible, par_termes);
-                if (m.aux_points) return compter_par_structure_aux_points(t, m.facteur, t.cible, n, par_termes);
+                if (m.facteur == -2) return compter_aux_points(t, &t.element[1], n, t.cible, par_termes);
+                if (m.aux_points) return compter_par_decoupe_aux_points(t, m.facteur, t.cible, n, par_termes);
                 return m.facteur == 0 ? compter_sous_ensembles(t, &t.element[1], n, t.cible, par_termes)
-                                      : compter_par_structure(t, m.facteur, t.cible, n, par_termes);
+                                      : compter_par_decoupe(t, m.facteur, t.cible, n, par_termes);
             }))
             return sommer(r);
     }
-    return t.reglages.par_restes && essayer([&] { return compter_par_restes(t, par_termes); }) && sommer(r);
+    return t.reglages.par_restes_retenus && essayer([&] { return compter_par_restes_retenus(t, par_termes); }) &&
+           sommer(r);
 }
 
 // The listing, with its table of reachable sums when that fits.
@@ -359,6 +529,22 @@ Resultat compter(const Probleme& p, const Reglages& r, const Rappels& rappels, M
     if (bits > 40 && t.rappels.lenteur) t.rappels.lenteur({Lenteur::Quoi::comptage_par_liste, liste, 0, bits > 1000});
     lister_avec_ou_sans_table(t, d, nullptr, Forme{}, resultat);
     return resultat;
+}
+
+double estimer(const Probleme& p, const Reglages& r, Mesure mesure) {
+    const Tache t(p, r, {});
+    if (t.cible < 1 || t.n < 1) return 0;
+    const Decoupage d = decouper(t);
+    if (d.impossible) return 0;
+    double ecartee = 0;
+    const std::vector<Methode> methodes = methodes_de(t, d, mesure, ecartee);
+    if (!methodes.empty()) return secondes_methode(t, d, methodes[0]);
+    if (r.par_restes_retenus) {
+        const double restes = restes_retenus(t);
+        if (restes <= restes_max) return restes * secondes_par_reste;
+    }
+    // Counting by listing every solution, as compter says.
+    return std::ldexp(1.0, static_cast<int>(std::min(bits_au_plus(t), 1000.0))) / 5e6;
 }
 
 Resultat lister(const Probleme& p, Puits& puits, const Forme& forme, const Reglages& r, const Rappels& rappels) {

@@ -57,7 +57,7 @@ Issue issue_rapide(const Probleme& p) {
 Compte compter_autrement(const Probleme& p, const Reglages& r, const Rappels& rappels, Mesure mesure) {
     Reglages autre = r;
     if (mesure == Mesure::distribution) {
-        autre.par_table = autre.par_structure = autre.par_restes = false;
+        autre.par_table = autre.par_decoupe = autre.par_restes_retenus = false;
         autre.par_sommes = true;
         return compter(p, autre, rappels, Mesure::total).total;
     }

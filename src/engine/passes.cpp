@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
+#include <utility>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -74,6 +77,50 @@ unsigned coeurs_disponibles() {
     unsigned n = 1;
     if (::sched_getaffinity(0, sizeof ensemble, &ensemble) == 0) n = static_cast<unsigned>(CPU_COUNT(&ensemble));
     return std::max(1u, n);
+}
+
+namespace {
+
+/// The ticks the processors spent, busy and in all, since the machine
+/// started (/proc/stat's first line); none when it cannot be read.
+std::optional<std::pair<double, double>> ticks() {
+    std::FILE* f = std::fopen("/proc/stat", "r");
+    if (f == nullptr) return std::nullopt;
+    unsigned long long v[8] = {};
+    const int lus = std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4],
+                                &v[5], &v[6], &v[7]);
+    std::fclose(f);
+    if (lus < 4) return std::nullopt;
+    double tout = 0;
+    for (const unsigned long long x : v) tout += static_cast<double>(x);
+    // Idle and waiting for the disk are not busy.
+    return std::pair{tout - static_cast<double>(v[3]) - static_cast<double>(v[4]), tout};
+}
+
+}  // namespace
+
+double coeurs_pour(unsigned fils) {
+    const double nous = static_cast<double>(std::max(1u, fils));
+    const double coeurs = static_cast<double>(coeurs_disponibles());
+    // The cores the other processes kept busy over a sixth of a second while
+    // this one waited.
+    const auto avant = ticks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(160));
+    const auto apres = ticks();
+    if (!avant || !apres || apres->second <= avant->second) return std::min(nous, coeurs);
+    const double machine = static_cast<double>(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
+    const double occupes =
+        std::clamp((apres->first - avant->first) / (apres->second - avant->second), 0.0, 1.0) * machine;
+    // The scheduler shares the cores fairly between its groups (sessions,
+    // where the kernel groups processes so): the others taken as one group,
+    // the count as another; the level at which the shares fill the cores,
+    // no group taking more than it asks.
+    double bas = 0, haut = coeurs;
+    for (int i = 0; i < 50; ++i) {
+        const double niveau = (bas + haut) / 2;
+        (std::min(nous, niveau) + std::min(occupes, niveau) < coeurs ? bas : haut) = niveau;
+    }
+    return std::max(0.05, std::min({nous, coeurs, bas}));
 }
 
 bool executer_passes(std::size_t nombre, unsigned fils, std::size_t octets,

@@ -11,6 +11,13 @@
 
 namespace taverlune {
 
+/// The cores a count running `fils` threads would have now, beside what
+/// the other processes keep busy (measured over a sixth of a second): the
+/// scheduler shares the cores fairly between them, as one group, and the
+/// count.
+/// At most min(fils, cores).
+double coeurs_pour(unsigned fils);
+
 /// Thrown by a pass that stops in its middle because the caller asked the
 /// search to stop: executer_passes drops that pass.
 struct PasseArretee {};

@@ -38,15 +38,15 @@ struct Plan {
     Somme p = 0;
     int e = 0;
     std::int64_t a = 0;
-    std::vector<std::int64_t> da;    // the divisors of a, ascending
-    Somme sigma = 0;                 // their sum
-    std::vector<Intervalle> R;       // R[i]: the remainders of level i, 0..e
-    std::vector<Intervalle> s;       // s[i]: the sums taken at level i < e
-    bool vide = false;               // no subset reaches the target
-    std::int64_t H = 0, besoin = 0;  // the table's rows, and the least needed
-    std::vector<double> largeur;     // remainders of each level
-    std::size_t termes = 0;          // the most terms a sum up to the target can have
-    double paires = 0;               // (R', s) pairs and products, estimated
+    std::vector<std::int64_t> da;   // the divisors of a, ascending
+    Somme sigma = 0;                // their sum
+    std::vector<Intervalle> R;      // R[i]: the remainders of level i, 0..e
+    std::vector<Intervalle> s;      // s[i]: the sums taken at level i < e
+    bool vide = false;              // no subset reaches the target
+    std::int64_t H = 0, utile = 0;  // the table's rows, and the least needed
+    std::vector<double> largeur;    // remainders of each level
+    std::size_t termes = 0;         // the most terms a sum up to the target can have
+    double paires = 0;              // (R', s) pairs and products, estimated
 };
 
 /// The terms a polynomial of level i may hold: i digits of at most d(a)
@@ -57,12 +57,12 @@ Somme plancher(Somme x, Somme p) { return x >= 0 ? x / p : -((-x + p - 1) / p); 
 Somme plafond(Somme x, Somme p) { return -plancher(-x, p); }
 
 /// The plan, and false when it cannot serve (ranges past what memory holds).
-bool planifier(const Tache& t, int facteur, std::int64_t T, Plan& plan) {
+bool planifier(const Tache& t, int facteur, std::int64_t cible, Plan& plan) {
     plan.p = t.premier[static_cast<std::size_t>(facteur)];
     plan.e = static_cast<int>(t.exposant[static_cast<std::size_t>(facteur)]);
     plan.a = 1;
     plan.da = {1};
-    for (Somme somme = 0; plan.termes < t.n && somme + t.element[plan.termes + 1] <= T;)
+    for (Somme somme = 0; plan.termes < t.n && somme + t.element[plan.termes + 1] <= cible;)
         somme += t.element[++plan.termes];
     for (std::size_t q = 1; q <= static_cast<std::size_t>(t.nf); ++q) {
         if (q == static_cast<std::size_t>(facteur)) continue;
@@ -81,7 +81,7 @@ bool planifier(const Tache& t, int facteur, std::int64_t T, Plan& plan) {
     // The remainders of each level, and the sums each level takes.
     plan.R.assign(static_cast<std::size_t>(plan.e) + 1, {});
     plan.s.assign(static_cast<std::size_t>(plan.e), {});
-    plan.R[0] = {T, T};
+    plan.R[0] = {cible, cible};
     for (int i = 0; i < plan.e; ++i) {
         const Intervalle& r = plan.R[static_cast<std::size_t>(i)];
         Intervalle& suivant = plan.R[static_cast<std::size_t>(i) + 1];
@@ -103,24 +103,24 @@ bool planifier(const Tache& t, int facteur, std::int64_t T, Plan& plan) {
     // The rows of the table that the levels read, folded onto [0, sigma / 2].
     std::vector<Intervalle> lus = plan.s;
     lus.push_back({haut.haut >= plan.a ? 0 : haut.bas, haut.haut});
-    Somme H = 0, besoin = std::numeric_limits<Somme>::max();
+    Somme H = 0, utile = std::numeric_limits<Somme>::max();
     for (const Intervalle& l : lus) {
         if (l.bas > l.haut) continue;
         const Somme milieu = sigma / 2;
         if (l.haut <= milieu) {
             H = std::max(H, l.haut);
-            besoin = std::min(besoin, l.bas);
+            utile = std::min(utile, l.bas);
         } else if (l.bas >= sigma - milieu) {
             H = std::max(H, sigma - l.bas);
-            besoin = std::min(besoin, sigma - l.haut);
+            utile = std::min(utile, sigma - l.haut);
         } else {
             H = std::max(H, milieu);
-            besoin = std::min(besoin, std::min(l.bas, sigma - l.haut));
+            utile = std::min(utile, std::min(l.bas, sigma - l.haut));
         }
     }
     if (H >= (Somme{1} << 40)) return false;
     plan.H = static_cast<std::int64_t>(H);
-    plan.besoin = static_cast<std::int64_t>(std::min(besoin, H));
+    plan.utile = static_cast<std::int64_t>(std::min(utile, H));
 
     // Pairs and products, for the estimate; the levels' widths for memory. A
     // row of the table holds at most the terms that fit in H; a few divisors
@@ -260,7 +260,7 @@ private:
     std::size_t ajoutes_ = 0;  // products any one sum received since the last reduction
 };
 
-/// An upper bound of the counts of the subsets with sum T: the levels with
+/// An upper bound of the counts of the subsets with sum cible: the levels with
 /// the bound of each sum s of the divisors of a, every number of terms
 /// together, borne_c(s); sommes(bas, haut, f) calls f(s) for each sum s in
 /// [bas, haut] whose bound is not 0.
@@ -309,7 +309,7 @@ struct Passe {
         const bool miroir = s > plan.H;
         const std::int64_t ligne = static_cast<std::int64_t>(miroir ? plan.sigma - s : s);
         if (ligne > table.derniere_ligne()) return r;  // a sum the divisors of a cannot make
-        const TableDeComptes::Ligne& l = table.ligne(ligne);
+        const TableDeComptes::Rangee& l = table.rangee(ligne);
         if (l.bas > l.haut) return r;
         const int d = static_cast<int>(plan.da.size());
         std::vector<Residu>& tampon = tampons[u];
@@ -323,27 +323,28 @@ struct Passe {
 };
 
 /// The work and memory of one pass of the split by number of terms.
-CoutStructure cout_par_termes(const Plan& plan) {
-    const Estimation e = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.besoin);
+CoutDecoupe cout_par_termes(const Plan& plan) {
+    const Estimation e = estimer_table(plan.da.data(), plan.da.size(), plan.H, plan.utile);
     // Its plan sweeps every row, even where few cells live.
     return {e.mises_a_jour + plan.paires * poids_produit + static_cast<double>(plan.H + 1),
             e.cellules * sizeof(Residu) + static_cast<double>(octets_niveaux(plan)) +
-                static_cast<double>(plan.H + 1) * (sizeof(TableDeComptes::Ligne) + sizeof(long double))};
+                static_cast<double>(plan.H + 1) * (sizeof(TableDeComptes::Rangee) + sizeof(long double))};
 }
 
 }  // namespace
 
-bool compter_par_structure(const Tache& t, int facteur, std::int64_t T, std::size_t n,
-                           std::vector<Compte>& par_termes) {
+bool compter_par_decoupe(const Tache& t, int facteur, std::int64_t cible, std::size_t n,
+                         std::vector<Compte>& par_termes) {
     try {
         Plan plan;
-        if (!planifier(t, facteur, T, plan)) return false;
+        if (!planifier(t, facteur, cible, plan)) return false;
         std::vector<Compte> resultat(n + 1);
         if (plan.vide) {
             par_termes = std::move(resultat);
             return true;
         }
-        const TableDeComptes table(plan.da.data(), plan.da.size(), plan.H, plan.besoin, false, t.reglages);
+        const TableDeComptes table(plan.da.data(), plan.da.size(), plan.H, plan.utile, false, t.reglages,
+                                   [&] { return t.veiller(); });
         const std::vector<Somme> faites = sommes_faites(plan, table);
         const std::size_t d = plan.da.size();
         const Somme p = plan.p, sigma = plan.sigma;
@@ -536,18 +537,18 @@ struct Reduction {
 
 }  // namespace
 
-CoutsStructure couts_structure(const Tache& t, int facteur, std::int64_t T) {
+CoutsDecoupe couts_decoupe(const Tache& t, int facteur, std::int64_t cible) {
     Plan plan;
     try {
-        if (!planifier(t, facteur, T, plan)) return {{impossible, impossible}, {impossible, impossible}};
+        if (!planifier(t, facteur, cible, plan)) return {{impossible, impossible}, {impossible, impossible}};
     } catch (const std::bad_alloc&) {
         return {{impossible, impossible}, {impossible, impossible}};
     }
     if (plan.vide) return {};
-    CoutsStructure c{cout_par_termes(plan), {impossible, impossible}};
+    CoutsDecoupe c{cout_par_termes(plan), {impossible, impossible}};
     if (plan.da.size() > 1000) return c;  // bounds of the sums past a double
     const Somme H = lignes_lues(plan);
-    const Termes m = termes(&t.element[1], t.n, T);
+    const Termes m = termes(&t.element[1], t.n, cible);
     const double J = m.bas > m.haut ? 0 : static_cast<double>(m.haut - m.bas + 1);
     const Niveaux n = niveaux_aux_points(plan);
     const double lignes = static_cast<double>(H) + 1;
@@ -557,13 +558,13 @@ CoutsStructure couts_structure(const Tache& t, int facteur, std::int64_t T) {
     return c;
 }
 
-bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t T, std::size_t n,
-                                      std::vector<Compte>& par_termes) {
+bool compter_par_decoupe_aux_points(const Tache& t, int facteur, std::int64_t cible, std::size_t n,
+                                    std::vector<Compte>& par_termes) {
     try {
         Plan plan;
-        if (!planifier(t, facteur, T, plan) || plan.da.size() > 1000) return false;
+        if (!planifier(t, facteur, cible, plan) || plan.da.size() > 1000) return false;
         std::vector<Compte> resultat(n + 1);
-        const Termes m = termes(&t.element[1], t.n, T);
+        const Termes m = termes(&t.element[1], t.n, cible);
         if (plan.vide || m.bas > m.haut) {
             par_termes = std::move(resultat);
             return true;
@@ -599,7 +600,7 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
         const Niveaux niveaux = niveaux_aux_points(plan);
         const std::size_t kmax = static_cast<std::size_t>(plan.sigma / plan.a) + 1;  // a's multiples below sigma
         std::vector<Compte> comptes;
-        const bool ok = compter_aux_points(
+        const bool ok = balayer_aux_points(
             t, plan.da.data(), f, static_cast<std::size_t>(H) + 1, static_cast<double>(std::log2(borne)), m,
             static_cast<std::size_t>(niveaux.largeur) * 2 * sizeof(std::uint32_t),
             [&](const Residu* tab, std::size_t L, const Residu* y, Residu q, std::uint32_t* valeurs) {
@@ -636,7 +637,7 @@ bool compter_par_structure_aux_points(const Tache& t, int facteur, std::int64_t 
                 const Intervalle haut = plan.R.back();
                 for (Somme x = haut.bas; x <= haut.haut; ++x) {
                     if (e == 1) {
-                        const Residu* v = c(T - p * x);  // level 0 holds 1
+                        const Residu* v = c(cible - p * x);  // level 0 holds 1
                         for (std::size_t l = 0; l < L; ++l) acc[l] = v[l];
                     } else {
                         monter(static_cast<std::size_t>(e) - 1, x);

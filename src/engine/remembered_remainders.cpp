@@ -99,7 +99,7 @@ private:
 
 }  // namespace
 
-bool compter_par_restes(const Tache& t, std::vector<Compte>& par_termes) {
+bool compter_par_restes_retenus(const Tache& t, std::vector<Compte>& par_termes) {
     return CompteurMemorise(t).compter_cible(par_termes);
 }
 

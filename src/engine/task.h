@@ -53,7 +53,7 @@ private:
 
 /// Counting by a remembered recursion on the remainders: the counts for the
 /// target over every element, or false when it would remember too much.
-bool compter_par_restes(const Tache& t, std::vector<Compte>& par_termes);
+bool compter_par_restes_retenus(const Tache& t, std::vector<Compte>& par_termes);
 
 /// The depth-first listing: every solution in increasing lexicographic order
 /// of its ascending terms, written to `puits` when there is one (else only

@@ -220,7 +220,7 @@ std::string ecart_au_parcours(Integer n, Integer cible, bool choisie, bool liste
     // last the listing without AVX.
     const auto seul = [](bool table, bool structure, bool restes, bool sommes, bool points = false) {
         Reglages r;
-        r.par_table = table, r.par_structure = structure, r.par_restes = restes, r.par_points = points;
+        r.par_table = table, r.par_decoupe = structure, r.par_restes_retenus = restes, r.aux_points = points;
         if (!sommes) r.octets_sommes_max = 0;
         return r;
     };
