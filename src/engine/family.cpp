@@ -174,7 +174,8 @@ bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels
     }
     // No bound on the search: say so first when it can take long.
     if (rappels != nullptr && rappels->lenteur && d.size() > 60 && !averti && (averti = true))
-        rappels->lenteur({Lenteur::Quoi::comptage, std::ldexp(1e-8, static_cast<int>(d.size() / 2)), 0, true});
+        rappels->lenteur({Lenteur::Quoi::comptage,
+                          std::ldexp(1e-8, static_cast<int>(std::min<std::size_t>(d.size() / 2, 1000))), 0, true});
     pas = std::numeric_limits<std::uint64_t>::max();
     epuise = false;
     return chercher(d.size(), t);
@@ -186,7 +187,7 @@ bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels
 // for i = k, n taking no part). The s_i are chosen digit by digit from the
 // lowest, the remainder of t carried up: few remainders when sigma(m) is
 // small against p.
-int plus_grande_puissance(const Facteurs& f) {
+static int plus_grande_puissance(const Facteurs& f) {
     int j = 0;
     Somme meilleure = 0;
     for (int i = 0; i < f.nf; ++i) {
