@@ -483,7 +483,7 @@ public:
         crible_ = fin < plafond_crible;
         const double racine = std::sqrt(static_cast<double>(fin));
         const std::uint64_t plus =
-            crible_ ? std::clamp<std::uint64_t>(static_cast<std::uint64_t>(racine), 1 << 15, 1 << 18) : 256;
+            crible_ ? std::clamp<std::uint64_t>(static_cast<std::uint64_t>(racine / 2), 1 << 14, 1 << 18) : 256;
         taille_ = std::clamp<std::uint64_t>(nombres_ / (std::uint64_t{fils_} * 8), 64, plus);
         pieces_ = (nombres_ + taille_ - 1) / taille_;
         fenetre_ = std::min<std::uint64_t>(pieces_, 4 * std::uint64_t{fils_} + 4);
