@@ -489,6 +489,10 @@ public:
         fenetre_ = std::min<std::uint64_t>(pieces_, 4 * std::uint64_t{fils_} + 4);
         pretes_.resize(static_cast<std::size_t>(fenetre_));
         if (crible_) premiers_ = premiers_jusqua(static_cast<std::int64_t>(racine) + 1);
+        relais_.lenteur = [this](const Lenteur& l) {
+            const std::lock_guard<std::mutex> garde(lente_verrou_);
+            if (!lente_) lente_ = l;
+        };
         // Multiples of small semiperfect numbers are semiperfect and not primitive.
         if (p == Propriete::semiparfait || p == Propriete::semiparfait_primitif || p == Propriete::etrange ||
             p == Propriete::etrange_primitif) {
@@ -513,6 +517,14 @@ public:
         }
         auto dernier = std::chrono::steady_clock::now();
         const auto montrer = [&](bool toujours) {
+            if (rappels.lenteur && !lente_dite_) {  // a thread's decision will take long: said from here
+                std::optional<Lenteur> l;
+                {
+                    const std::lock_guard<std::mutex> garde(lente_verrou_);
+                    l = lente_;
+                }
+                if (l) lente_dite_ = true, rappels.lenteur(*l);
+            }
             if (!rappels.progres) return true;
             const auto maintenant = std::chrono::steady_clock::now();
             if (!toujours && maintenant - dernier < std::chrono::milliseconds(100)) return true;
@@ -524,7 +536,7 @@ public:
         for (std::uint64_t i = 0; i < pieces_; ++i) {
             Morceau m;
             if (travailleurs_.empty()) {
-                calculer(i, m);
+                calculer(i, m, &rappels);
                 if (!m.fait) return false;
             } else {
                 std::unique_lock<std::mutex> garde(verrou_);
@@ -558,7 +570,8 @@ public:
     }
 
 private:
-    void calculer(std::uint64_t i, Morceau& m) {
+    /// Piece i; `rappels` (the caller's in its thread, else the relay) told of a long decision.
+    void calculer(std::uint64_t i, Morceau& m, const Rappels* rappels) {
         try {
             const std::int64_t lo = debut_ + static_cast<std::int64_t>(i * taille_);
             const std::size_t nb = static_cast<std::size_t>(std::min<std::uint64_t>(taille_, nombres_ - i * taille_));
@@ -573,7 +586,7 @@ private:
                 for (std::uint64_t x = std::max<std::uint64_t>((ulo + us - 1) / us, 2) * us; x < uhi; x += us)
                     multiple[static_cast<std::size_t>(x - ulo)] = 1;
             }
-            Decideur& d = decideur_local();
+            Decideur d;
             for (std::size_t k = 0; k < nb; ++k) {
                 if ((k & 4095) == 4095 && arret_) return;
                 const std::int64_t n = lo + static_cast<std::int64_t>(k);
@@ -581,10 +594,10 @@ private:
                 if (crible_) {
                     const Somme sigma = c.sigma[k];
                     const std::optional<bool> vite = par_sigma(propriete_, n, sigma);
-                    oui = vite ? *vite : d.possede(propriete_, n, c.facteurs(k, n), sigma, multiple[k] != 0, nullptr);
+                    oui = vite ? *vite : d.possede(propriete_, n, c.facteurs(k, n), sigma, multiple[k] != 0, rappels);
                 } else {
                     const Facteurs f = facteurs_de(n);
-                    oui = d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, nullptr);
+                    oui = d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, rappels);
                 }
                 if (!oui) continue;
                 if (garder_) m.trouves.push_back(n);
@@ -605,10 +618,6 @@ private:
         thread_local std::vector<char> v;
         return v;
     }
-    static Decideur& decideur_local() {
-        thread_local Decideur d;
-        return d;
-    }
 
     void travailler() {
         std::unique_lock<std::mutex> garde(verrou_);
@@ -618,7 +627,7 @@ private:
             const std::uint64_t i = prochaine_++;
             garde.unlock();
             Morceau m;
-            calculer(i, m);
+            calculer(i, m, &relais_);
             garde.lock();
             if (!m.fait) return;
             pretes_[static_cast<std::size_t>(i % fenetre_)] = std::move(m);
@@ -652,6 +661,11 @@ private:
     std::atomic<bool> arret_{false};
     std::atomic<std::uint64_t> faits_{0};
     std::vector<std::thread> travailleurs_;
+    // A long decision met by a thread, kept for the calling thread to tell.
+    std::mutex lente_verrou_;
+    std::optional<Lenteur> lente_;
+    bool lente_dite_ = false;
+    Rappels relais_;
 };
 
 void verifier_intervalle(std::int64_t debut, std::int64_t fin) {
