@@ -132,14 +132,17 @@ std::vector<Methode> methodes_de(const Tache& t, const Decoupage& d, Mesure mesu
         if (octets > libre) ecartee = std::min(ecartee, travail);
         return octets <= libre && travail <= liste;
     };
-    if (t.reglages.par_table) {
-        const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
-        if (retenir(b.octets, b.travail)) table = b.travail, methodes.push_back({b.travail, 0});
-    }
     if (t.reglages.par_sommes && mesure == Mesure::total) {
         const Besoin s = besoin_total_seul(&t.element[1], n, t.cible);
         // A pass of it is as many passes as the table's: their work compares.
-        if (retenir(s.octets, s.travail)) table = std::min(table, s.travail), methodes.push_back({s.travail, -1});
+        if (retenir(s.octets, s.travail)) table = s.travail, methodes.push_back({s.travail, -1});
+    }
+    // For the total alone, the table by number of terms updates the same
+    // rows with a band of cells each, in more memory: weighed only when the
+    // table over the sums alone does not fit.
+    if (t.reglages.par_table && methodes.empty()) {
+        const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
+        if (retenir(b.octets, b.travail)) table = std::min(table, b.travail), methodes.push_back({b.travail, 0});
     }
     if (t.reglages.aux_points) {
         const Besoin b = besoin_aux_points(&t.element[1], n, t.cible);
