@@ -174,7 +174,8 @@ bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels
     }
     // No bound on the search: say so first when it can take long.
     if (rappels != nullptr && rappels->lenteur && d.size() > 60 && !averti && (averti = true))
-        rappels->lenteur({Lenteur::Quoi::comptage, std::ldexp(1e-8, static_cast<int>(d.size() / 2)), 0, true});
+        rappels->lenteur({Lenteur::Quoi::comptage,
+                          std::ldexp(1e-8, static_cast<int>(std::min<std::size_t>(d.size() / 2, 1000))), 0, true});
     pas = std::numeric_limits<std::uint64_t>::max();
     epuise = false;
     return chercher(d.size(), t);
@@ -186,7 +187,7 @@ bool Decideur::atteint(const Facteurs& f, std::int64_t n, Somme t, const Rappels
 // for i = k, n taking no part). The s_i are chosen digit by digit from the
 // lowest, the remainder of t carried up: few remainders when sigma(m) is
 // small against p.
-int plus_grande_puissance(const Facteurs& f) {
+static int plus_grande_puissance(const Facteurs& f) {
     int j = 0;
     Somme meilleure = 0;
     for (int i = 0; i < f.nf; ++i) {
@@ -482,12 +483,16 @@ public:
         crible_ = fin < plafond_crible;
         const double racine = std::sqrt(static_cast<double>(fin));
         const std::uint64_t plus =
-            crible_ ? std::clamp<std::uint64_t>(static_cast<std::uint64_t>(racine), 1 << 15, 1 << 18) : 256;
+            crible_ ? std::clamp<std::uint64_t>(static_cast<std::uint64_t>(racine / 2), 1 << 14, 1 << 18) : 256;
         taille_ = std::clamp<std::uint64_t>(nombres_ / (std::uint64_t{fils_} * 8), 64, plus);
         pieces_ = (nombres_ + taille_ - 1) / taille_;
         fenetre_ = std::min<std::uint64_t>(pieces_, 4 * std::uint64_t{fils_} + 4);
         pretes_.resize(static_cast<std::size_t>(fenetre_));
         if (crible_) premiers_ = premiers_jusqua(static_cast<std::int64_t>(racine) + 1);
+        relais_.lenteur = [this](const Lenteur& l) {
+            const std::lock_guard<std::mutex> garde(lente_verrou_);
+            if (!lente_) lente_ = l;
+        };
         // Multiples of small semiperfect numbers are semiperfect and not primitive.
         if (p == Propriete::semiparfait || p == Propriete::semiparfait_primitif || p == Propriete::etrange ||
             p == Propriete::etrange_primitif) {
@@ -512,6 +517,14 @@ public:
         }
         auto dernier = std::chrono::steady_clock::now();
         const auto montrer = [&](bool toujours) {
+            if (rappels.lenteur && !lente_dite_) {  // a thread's decision will take long: said from here
+                std::optional<Lenteur> l;
+                {
+                    const std::lock_guard<std::mutex> garde(lente_verrou_);
+                    l = lente_;
+                }
+                if (l) lente_dite_ = true, rappels.lenteur(*l);
+            }
             if (!rappels.progres) return true;
             const auto maintenant = std::chrono::steady_clock::now();
             if (!toujours && maintenant - dernier < std::chrono::milliseconds(100)) return true;
@@ -523,7 +536,7 @@ public:
         for (std::uint64_t i = 0; i < pieces_; ++i) {
             Morceau m;
             if (travailleurs_.empty()) {
-                calculer(i, m);
+                calculer(i, m, &rappels);
                 if (!m.fait) return false;
             } else {
                 std::unique_lock<std::mutex> garde(verrou_);
@@ -557,7 +570,8 @@ public:
     }
 
 private:
-    void calculer(std::uint64_t i, Morceau& m) {
+    /// Piece i; `rappels` (the caller's in its thread, else the relay) told of a long decision.
+    void calculer(std::uint64_t i, Morceau& m, const Rappels* rappels) {
         try {
             const std::int64_t lo = debut_ + static_cast<std::int64_t>(i * taille_);
             const std::size_t nb = static_cast<std::size_t>(std::min<std::uint64_t>(taille_, nombres_ - i * taille_));
@@ -572,7 +586,7 @@ private:
                 for (std::uint64_t x = std::max<std::uint64_t>((ulo + us - 1) / us, 2) * us; x < uhi; x += us)
                     multiple[static_cast<std::size_t>(x - ulo)] = 1;
             }
-            Decideur& d = decideur_local();
+            Decideur d;
             for (std::size_t k = 0; k < nb; ++k) {
                 if ((k & 4095) == 4095 && arret_) return;
                 const std::int64_t n = lo + static_cast<std::int64_t>(k);
@@ -580,10 +594,10 @@ private:
                 if (crible_) {
                     const Somme sigma = c.sigma[k];
                     const std::optional<bool> vite = par_sigma(propriete_, n, sigma);
-                    oui = vite ? *vite : d.possede(propriete_, n, c.facteurs(k, n), sigma, multiple[k] != 0, nullptr);
+                    oui = vite ? *vite : d.possede(propriete_, n, c.facteurs(k, n), sigma, multiple[k] != 0, rappels);
                 } else {
                     const Facteurs f = facteurs_de(n);
-                    oui = d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, nullptr);
+                    oui = d.possede(propriete_, n, f, sigma_de(f), multiple[k] != 0, rappels);
                 }
                 if (!oui) continue;
                 if (garder_) m.trouves.push_back(n);
@@ -604,10 +618,6 @@ private:
         thread_local std::vector<char> v;
         return v;
     }
-    static Decideur& decideur_local() {
-        thread_local Decideur d;
-        return d;
-    }
 
     void travailler() {
         std::unique_lock<std::mutex> garde(verrou_);
@@ -617,7 +627,7 @@ private:
             const std::uint64_t i = prochaine_++;
             garde.unlock();
             Morceau m;
-            calculer(i, m);
+            calculer(i, m, &relais_);
             garde.lock();
             if (!m.fait) return;
             pretes_[static_cast<std::size_t>(i % fenetre_)] = std::move(m);
@@ -651,6 +661,11 @@ private:
     std::atomic<bool> arret_{false};
     std::atomic<std::uint64_t> faits_{0};
     std::vector<std::thread> travailleurs_;
+    // A long decision met by a thread, kept for the calling thread to tell.
+    std::mutex lente_verrou_;
+    std::optional<Lenteur> lente_;
+    bool lente_dite_ = false;
+    Rappels relais_;
 };
 
 void verifier_intervalle(std::int64_t debut, std::int64_t fin) {

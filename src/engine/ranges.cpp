@@ -234,6 +234,7 @@ struct Table::Etat {
 
 Table::Table(std::int64_t debut, std::int64_t fin, std::int64_t decalage, const ReglagesTable& r)
     : etat_(std::make_unique<Etat>()) {
+    if (r.suite == Suite::a083206 && decalage != 0) throw std::invalid_argument("f(n) has no target offset");
     Etat& e = *etat_;
     e.debut = debut, e.fin = fin, e.decalage = decalage, e.reglages = r;
     e.fils = r.fils != 0 ? r.fils : coeurs_disponibles();
