@@ -146,12 +146,13 @@ struct Table::Etat {
             if (attente != nullptr && *attente && !(*attente)()) arret = true;
             return !arret.load();
         };
+        std::size_t k = 0;  // the n counted so far: the lines before an error
         try {
             const std::int64_t lo = debut + static_cast<std::int64_t>(i * taille);
             const std::size_t nb = static_cast<std::size_t>(std::min<std::uint64_t>(taille, nombres - i * taille));
             const std::vector<Somme> sigma = sommes_des_diviseurs(lo, nb, premiers, crible);
             piece.a.resize(nb);
-            for (std::size_t k = 0; k < nb; ++k) {
+            for (; k < nb; ++k) {
                 const std::optional<Compte> a = a_de(lo + static_cast<std::int64_t>(k), decalage, sigma[k], comptage,
                                                      rappels, reglages.verifier, reglages.suite);
                 if (arret) return;
@@ -165,6 +166,7 @@ struct Table::Etat {
             }
         } catch (...) {
             piece.erreur = std::current_exception();
+            piece.a.resize(std::min(k, piece.a.size()));
         }
         piece.faite = true;
     }
