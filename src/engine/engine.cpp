@@ -253,9 +253,9 @@ double fils_effectifs(const Tache& t, double travaux, double octets_par_fil, dou
     // The passes go in rounds: the last may leave threads idle.
     const double tours = std::ceil(std::max(1.0, travaux) / fils);
     const double paralleles = std::max(1.0, travaux) / tours;
-    // One thread has a core of its own beside any single group of others:
-    // nothing to measure.
-    const double partage = fils == 1 && coeurs_disponibles() >= 2 ? 1 : coeurs_pour(static_cast<unsigned>(fils)) / fils;
+    // A count of a tenth of a second or so is not worth a look at the load,
+    // which takes longer.
+    const double partage = tout < 1e9 ? 1 : coeurs_pour(static_cast<unsigned>(fils)) / fils;
     return std::max(paralleles * partage, 1e-3);
 }
 

@@ -11,11 +11,11 @@
 
 namespace taverlune {
 
-/// The cores a count running `fils` threads would have now, beside what
-/// the other processes keep busy (measured over a sixth of a second): the
-/// scheduler shares the cores fairly between them, as one group, and the
-/// count.
-/// At most min(fils, cores).
+/// The cores a count running `fils` threads would have now, beside the
+/// threads of other processes that want a core (looked at over a sixth of a
+/// second): the scheduler shares the cores fairly between its groups of
+/// processes (sessions, where the kernel groups them so). At most
+/// min(fils, cores).
 double coeurs_pour(unsigned fils);
 
 /// Thrown by a pass that stops in its middle because the caller asked the
