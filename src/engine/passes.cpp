@@ -123,15 +123,15 @@ double fils_prets(const std::string& pid, const std::string& stat) {
 
 }  // namespace
 
-double coeurs_pour(unsigned fils) {
+double coeurs_pour(unsigned fils, int regards) {
     const double nous = static_cast<double>(std::max(1u, fils));
     const double coeurs = static_cast<double>(coeurs_disponibles());
     const double machine = static_cast<double>(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
     // The scheduler shares the cores fairly between its groups: the
     // sessions, where the kernel groups processes so, else each process.
-    // The threads of each group that want a core: the mean of a few looks
-    // over a sixth of a second (builds and tests start and end processes
-    // all the time).
+    // The threads of each group that want a core: the mean of the looks,
+    // a fiftieth of a second apart (builds and tests start and end
+    // processes all the time).
     const std::string moi = std::to_string(::getpid());
     const std::string notre_groupe = lire_proc("/proc/self/autogroup");
     struct Groupe {
@@ -139,7 +139,7 @@ double coeurs_pour(unsigned fils) {
         double demande;
     };
     std::vector<Groupe> groupes;
-    constexpr int regards = 8;
+    regards = std::max(1, regards);
     for (int k = 0; k < regards; ++k) {
         if (k > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         DIR* dossier = ::opendir("/proc");
