@@ -341,8 +341,9 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     std::vector<Compte>& par_termes = r.par_termes;
     const std::size_t n = t.n;
     const std::vector<Methode> methodes = methodes_de(t, d, mesure, ecartee);
-    // A count the nominal speed says is short is not weighed any further.
-    if (!methodes.empty() && t.rappels.lenteur && secondes_de(t, methodes[0].travail) > delai_raisonnable / 8) {
+    // A count that a slow machine would end in seconds is not weighed any
+    // further (weighing looks at the load for a sixth of a second).
+    if (!methodes.empty() && t.rappels.lenteur && secondes_de(t, methodes[0].travail) > delai_raisonnable / 50) {
         const double secondes = secondes_methode(t, d, methodes[0]);
         if (secondes > delai_raisonnable) prevenir(t, Lenteur::Quoi::comptage, secondes);
     }
