@@ -161,10 +161,11 @@ Resultat compter(const Probleme& p, const Reglages& r = {}, const Rappels& rappe
 
 /// The seconds compter(p, r, {}, mesure) is estimated to take on this
 /// machine: the method it would choose, its passes, the threads it would
-/// run and the load the machine already carries; within a factor of about
-/// two for the counts of minutes and hours. Counts nothing; a few
-/// milliseconds the first time in a process (the machine's speed is
-/// measured once), the time to plan the methods each time.
+/// run and the cores the other processes leave it now; within a factor of
+/// about two for the counts of seconds to hours. Counts nothing: the time to
+/// plan the methods, a few milliseconds more the first time in a process
+/// (the machine's speed is measured once), and a sixth of a second to look
+/// at the load when the count is longer than a tenth of a second or so.
 double estimer(const Probleme& p, const Reglages& r = {}, Mesure mesure = Mesure::distribution);
 
 /// Lists those subsets, each written to `puits` in the form `forme`, in

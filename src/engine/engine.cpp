@@ -193,16 +193,12 @@ std::vector<Methode> methodes_de(const Tache& t, const Decoupage& d, Mesure mesu
 
 /// What a cell of each method costs against one of the table's kernel on
 /// rows in the caches; the tables over all the elements, past the caches,
-/// cost more (lenteur_memoire).
+/// cost more (secondes_de_passes).
 constexpr double cout_table = 1.75;
 constexpr double cout_total_seul = 2.0;
 constexpr double cout_aux_points = 0.75;
 constexpr double cout_decoupe = 3.4;
 constexpr double cout_decoupe_aux_points = 3.1;
-
-/// How much slower a cell is in a table of `octets` that waits on memory:
-/// a fifth more each time it doubles past 4 MiB (the caches of a core).
-double lenteur_memoire(double octets) { return 1 + 0.2 * std::max(0.0, std::log2(octets / (4 << 20))); }
 /// Seconds of the remembered remainders, a remainder remembered.
 constexpr double secondes_par_reste = 1e-6;
 
@@ -256,39 +252,45 @@ double fils_effectifs(const Tache& t, double travaux, double octets_par_fil, dou
     // The passes go in rounds: the last may leave threads idle.
     const double tours = std::ceil(std::max(1.0, travaux) / fils);
     const double paralleles = std::max(1.0, travaux) / tours;
-    // One thread has a core of its own beside any single group of others:
-    // nothing to measure.
-    const double partage = fils == 1 && coeurs_disponibles() >= 2 ? 1 : coeurs_pour(static_cast<unsigned>(fils)) / fils;
+    // A count of a tenth of a second or so is worth one look at the load,
+    // not a sixth of a second of them.
+    const double partage = coeurs_pour(static_cast<unsigned>(fils), tout < 1e9 ? 1 : 8) / fils;
     return std::max(paralleles * partage, 1e-3);
+}
+
+/// The seconds of `passes` passes of `travail` cells each, a cell costing
+/// `cout` cells of the kernel, each pass in a table of `octets`. A table
+/// past the caches of a core (`en_memoire`) waits on memory: a fifth more
+/// each time it doubles past 4 MiB, and half as much again for each other
+/// thread of the count sharing the memory with it.
+double secondes_de_passes(const Tache& t, double cout, double travail, double passes, double octets, bool en_memoire) {
+    const double tout = travail * passes;
+    const double fils = fils_effectifs(t, passes, octets, tout);
+    const double lenteur =
+        en_memoire ? 1 + 0.2 * std::max(0.0, std::log2(octets / (4 << 20))) * (1 + 0.5 * std::max(0.0, fils - 1)) : 1;
+    return cout * lenteur * tout / (cellules_par_seconde(t.reglages.noyau_portable) * fils);
 }
 
 /// The seconds of one method, from its plan.
 double secondes_methode(const Tache& t, const Decoupage& d, const Methode& m) {
-    const double vitesse = cellules_par_seconde(t.reglages.noyau_portable);
     const std::size_t n = t.n;
+    const auto passes = [](double bits) { return static_cast<double>(premiers_necessaires(bits)); };
     switch (m.facteur) {
         case 0: {
             const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
             const Besoin b = besoin_sous_ensembles(&t.element[1], n, t.cible);
-            const double P = static_cast<double>(premiers_necessaires(bits_estimes(&t.element[1], c.ne, c.comptee)));
-            return cout_table * lenteur_memoire(b.octets) * b.travail * P /
-                   (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
+            return secondes_de_passes(t, cout_table, b.travail, passes(bits_estimes(&t.element[1], c.ne, c.comptee)),
+                                      b.octets, true);
         }
-        case -1: {
-            const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
-            const Besoin b = besoin_total_seul(&t.element[1], n, t.cible);
-            const double P = static_cast<double>(
-                premiers_necessaires(taverlune::bits_au_plus(c.ne, static_cast<double>(c.comptee))));
-            return cout_total_seul * lenteur_memoire(b.octets) * b.travail * P /
-                   (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
-        }
+        case -1:
         case -2: {
+            // Their passes: as many as the bound of the count calls for.
             const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
-            const Besoin b = besoin_aux_points(&t.element[1], n, t.cible);
-            const double P = static_cast<double>(
-                premiers_necessaires(taverlune::bits_au_plus(c.ne, static_cast<double>(c.comptee))));
-            return cout_aux_points * lenteur_memoire(b.octets) * b.travail * P /
-                   (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
+            const double P = passes(taverlune::bits_au_plus(c.ne, static_cast<double>(c.comptee)));
+            const Besoin b = m.facteur == -1 ? besoin_total_seul(&t.element[1], n, t.cible)
+                                             : besoin_aux_points(&t.element[1], n, t.cible);
+            return secondes_de_passes(t, m.facteur == -1 ? cout_total_seul : cout_aux_points, b.travail, P, b.octets,
+                                      true);
         }
         case -3: {
             double secondes = 0;
@@ -298,19 +300,17 @@ double secondes_methode(const Tache& t, const Decoupage& d, const Methode& m) {
                 const std::int64_t chiffre = static_cast<std::int64_t>(G.chiffre);
                 const SommeComptee c = somme_comptee(u.data(), u.size(), chiffre);
                 const Besoin b = besoin_sous_ensembles(u.data(), u.size(), chiffre);
-                const double P = static_cast<double>(premiers_necessaires(bits_estimes(u.data(), c.ne, c.comptee)));
-                secondes += cout_table * lenteur_memoire(b.octets) * b.travail * P /
-                            (vitesse * fils_effectifs(t, P, b.octets, b.travail * P));
+                secondes += secondes_de_passes(t, cout_table, b.travail,
+                                               passes(bits_estimes(u.data(), c.ne, c.comptee)), b.octets, true);
             }
             return secondes;
         }
         default: {
             const SommeComptee c = somme_comptee(&t.element[1], n, t.cible);
-            const double P = static_cast<double>(premiers_necessaires(bits_estimes(&t.element[1], c.ne, c.comptee)));
             const CoutsDecoupe cd = couts_decoupe(t, m.facteur, t.cible);
             const CoutDecoupe& k = m.aux_points ? cd.aux_points : cd.par_termes;
-            const double cout = m.aux_points ? cout_decoupe_aux_points : cout_decoupe;
-            return cout * k.travail * P / (vitesse * fils_effectifs(t, P, k.octets, k.travail * P));
+            return secondes_de_passes(t, m.aux_points ? cout_decoupe_aux_points : cout_decoupe, k.travail,
+                                      passes(bits_estimes(&t.element[1], c.ne, c.comptee)), k.octets, false);
         }
     }
 }
@@ -344,8 +344,9 @@ bool compter_sans_lister(const Tache& t, const Decoupage& d, Mesure mesure, Resu
     std::vector<Compte>& par_termes = r.par_termes;
     const std::size_t n = t.n;
     const std::vector<Methode> methodes = methodes_de(t, d, mesure, ecartee);
-    // A count the nominal speed says is short is not weighed any further.
-    if (!methodes.empty() && t.rappels.lenteur && secondes_de(t, methodes[0].travail) > delai_raisonnable / 8) {
+    // A count that a slow machine would end in seconds is not weighed any
+    // further (weighing looks at the load for a sixth of a second).
+    if (!methodes.empty() && t.rappels.lenteur && secondes_de(t, methodes[0].travail) > delai_raisonnable / 50) {
         const double secondes = secondes_methode(t, d, methodes[0]);
         if (secondes > delai_raisonnable) prevenir(t, Lenteur::Quoi::comptage, secondes);
     }

@@ -1,6 +1,7 @@
 // The memory and cores a long count may use, and its passes run on them.
 #include "engine/passes.h"
 
+#include <dirent.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -16,7 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <optional>
+#include <string>
 #include <utility>
 #include <system_error>
 #include <thread>
@@ -81,44 +82,92 @@ unsigned coeurs_disponibles() {
 
 namespace {
 
-/// The ticks the processors spent, busy and in all, since the machine
-/// started (/proc/stat's first line); none when it cannot be read.
-std::optional<std::pair<double, double>> ticks() {
-    std::FILE* f = std::fopen("/proc/stat", "r");
-    if (f == nullptr) return std::nullopt;
-    unsigned long long v[8] = {};
-    const int lus = std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4],
-                                &v[5], &v[6], &v[7]);
+/// A small file of /proc, whole ("" when it cannot be read).
+std::string lire_proc(const std::string& chemin) {
+    std::FILE* f = std::fopen(chemin.c_str(), "r");
+    if (f == nullptr) return {};
+    char texte[1024];
+    const std::size_t lus = std::fread(texte, 1, sizeof texte - 1, f);
     std::fclose(f);
-    if (lus < 4) return std::nullopt;
-    double tout = 0;
-    for (const unsigned long long x : v) tout += static_cast<double>(x);
-    // Idle and waiting for the disk are not busy.
-    return std::pair{tout - static_cast<double>(v[3]) - static_cast<double>(v[4]), tout};
+    return std::string(texte, lus);
+}
+
+/// The state and the number of threads of a process or thread, from its
+/// stat file (the name may hold anything: the fields start after its last
+/// ')'); state 0 when it cannot be read.
+std::pair<char, long> etat(const std::string& stat) {
+    const std::size_t apres = stat.rfind(')');
+    char e = 0;
+    long fils = 1;
+    if (apres == std::string::npos ||
+        std::sscanf(stat.c_str() + apres + 1, " %c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %ld",
+                    &e, &fils) != 2)
+        return {0, 0};
+    return {e, fils};
+}
+
+/// The threads of process `pid` that run or wait for a core now.
+double fils_prets(const std::string& pid, const std::string& stat) {
+    const auto [e, fils] = etat(stat);
+    if (fils <= 1) return e == 'R' ? 1 : 0;
+    DIR* dossier = ::opendir(("/proc/" + pid + "/task").c_str());
+    if (dossier == nullptr) return e == 'R' ? 1 : 0;
+    double prets = 0;
+    while (const dirent* t = ::readdir(dossier))
+        if (t->d_name[0] >= '0' && t->d_name[0] <= '9' &&
+            etat(lire_proc("/proc/" + pid + "/task/" + t->d_name + "/stat")).first == 'R')
+            ++prets;
+    ::closedir(dossier);
+    return prets;
 }
 
 }  // namespace
 
-double coeurs_pour(unsigned fils) {
+double coeurs_pour(unsigned fils, int regards) {
     const double nous = static_cast<double>(std::max(1u, fils));
     const double coeurs = static_cast<double>(coeurs_disponibles());
-    // The cores the other processes kept busy over a sixth of a second while
-    // this one waited.
-    const auto avant = ticks();
-    std::this_thread::sleep_for(std::chrono::milliseconds(160));
-    const auto apres = ticks();
-    if (!avant || !apres || apres->second <= avant->second) return std::min(nous, coeurs);
     const double machine = static_cast<double>(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
-    const double occupes =
-        std::clamp((apres->first - avant->first) / (apres->second - avant->second), 0.0, 1.0) * machine;
-    // The scheduler shares the cores fairly between its groups (sessions,
-    // where the kernel groups processes so): the others taken as one group,
-    // the count as another; the level at which the shares fill the cores,
-    // no group taking more than it asks.
-    double bas = 0, haut = coeurs;
+    // The scheduler shares the cores fairly between its groups: the
+    // sessions, where the kernel groups processes so, else each process.
+    // The threads of each group that want a core: the mean of the looks,
+    // a fiftieth of a second apart (builds and tests start and end
+    // processes all the time).
+    const std::string moi = std::to_string(::getpid());
+    const std::string notre_groupe = lire_proc("/proc/self/autogroup");
+    struct Groupe {
+        std::string nom;
+        double demande;
+    };
+    std::vector<Groupe> groupes;
+    regards = std::max(1, regards);
+    for (int k = 0; k < regards; ++k) {
+        if (k > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        DIR* dossier = ::opendir("/proc");
+        if (dossier == nullptr) return std::min(nous, coeurs);
+        while (const dirent* entree = ::readdir(dossier)) {
+            const std::string pid = entree->d_name;
+            if (pid[0] < '0' || pid[0] > '9' || pid == moi) continue;
+            const double prets = fils_prets(pid, lire_proc("/proc/" + pid + "/stat"));
+            if (prets == 0) continue;
+            // "/autogroup-25 nice 0": its group.
+            std::string nom = lire_proc("/proc/" + pid + "/autogroup");
+            nom = nom.empty() ? pid : nom.substr(0, nom.find(' '));
+            if (!notre_groupe.empty() && notre_groupe.starts_with(nom + " ")) continue;  // ours
+            const auto g = std::find_if(groupes.begin(), groupes.end(), [&](const Groupe& x) { return x.nom == nom; });
+            if (g == groupes.end()) groupes.push_back({nom, prets / regards});
+            else g->demande += prets / regards;
+        }
+        ::closedir(dossier);
+    }
+    // The level at which the groups' shares fill the machine, no group
+    // taking more than it wants; the count's threads as a group of their own.
+    groupes.push_back({"", nous});
+    double bas = 0, haut = machine;
     for (int i = 0; i < 50; ++i) {
         const double niveau = (bas + haut) / 2;
-        (std::min(nous, niveau) + std::min(occupes, niveau) < coeurs ? bas : haut) = niveau;
+        double pris = 0;
+        for (const Groupe& g : groupes) pris += std::min(g.demande, niveau);
+        (pris < machine ? bas : haut) = niveau;
     }
     return std::max(0.05, std::min({nous, coeurs, bas}));
 }
