@@ -42,6 +42,8 @@ int main() {
          [&](const Rappels& r) { lister(probleme_de(1081080, 1081080), sortie, Forme{}, {}, r); }},
         {"listing with its reachable sums (3 x 2^60 - 4 --print)",
          [&](const Rappels& r) { lister(probleme_de(3458764513820540928, 3458764513820540924), sortie, Forme{}, {}, r); }},
+        {"bounds of the split at values (367567200 -d)",
+         [](const Rappels& r) { compter(probleme_de(367567200, 367567200), {}, r); }},
         {"remembered remainders (210 p q r)",
          [](const Rappels& r) { compter(probleme_de(3782547479018668290, 3782547479018668290), {}, r); }},
         {"counting by listing (963761198400)",

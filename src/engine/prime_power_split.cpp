@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 
 #include "engine/counts_at_points.h"
@@ -578,14 +579,25 @@ bool compter_par_decoupe_aux_points(const Tache& t, int facteur, std::int64_t ci
         // is computed.
         long double borne = 0;
         {
-            std::vector<double> bornes(static_cast<std::size_t>(H) + 1, 0);
+            // Zeroed a slice at a time: hundreds of megabytes take a while.
+            std::unique_ptr<double[]> bornes(new double[static_cast<std::size_t>(H) + 1]);
+            for (std::size_t debut = 0, tranche = std::size_t{1} << 22; debut <= static_cast<std::size_t>(H);
+                 debut += tranche) {
+                if (!t.veiller()) return false;
+                std::fill_n(bornes.get() + debut, std::min(tranche, static_cast<std::size_t>(H) + 1 - debut), 0.0);
+            }
             bornes[0] = 1;
-            for (std::size_t k = 0; k < f.size(); ++k)
+            for (std::size_t k = 0; k < f.size(); ++k) {
+                if (!t.veiller()) return false;  // asked to stop: a sweep of seconds in all
                 for (std::int64_t s = f[k].haut; s >= f[k].bas; --s)
                     bornes[static_cast<std::size_t>(s)] += bornes[static_cast<std::size_t>(s - f[k].bas)];
+            }
+            std::uint64_t lues = 0;
             const auto faites = [&](Somme de, Somme a, const auto& g) {
-                for (Somme s = std::max<Somme>(de, 0); s <= std::min<Somme>(a, H); ++s)
+                for (Somme s = std::max<Somme>(de, 0); s <= std::min<Somme>(a, H); ++s) {
+                    if ((++lues & 0x3FFFF) == 0 && !t.veiller()) throw PasseArretee{};
                     if (bornes[static_cast<std::size_t>(s)] > 0) g(s);
+                }
             };
             borne = borne_des_niveaux(plan, faites, [&](Somme s) -> long double {
                 return s < 0 || s > H ? 0
