@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include <taverlune/engine.h>
+#include <taverlune/family.h>
 
 namespace py = pybind11;
 using namespace taverlune;
@@ -460,8 +462,8 @@ private:
 class Lignes : public Fermable {
 public:
     Lignes(std::int64_t debut, std::int64_t fin, std::int64_t decalage, unsigned fils, bool records,
-           py::object progress)
-        : table_(std::make_unique<Table>(debut, fin, decalage, ReglagesTable{fils, false})),
+           py::object progress, Suite suite)
+        : table_(std::make_unique<Table>(debut, fin, decalage, ReglagesTable{fils, false, suite})),
           records_(records),
           suivi_(std::move(progress)) {
         vivants().insert(this);
@@ -515,8 +517,18 @@ private:
     std::chrono::steady_clock::time_point prochain_ = std::chrono::steady_clock::now();
 };
 
+// The sequence a table gives: A065205 (a(n)), or A083206 (f(n), "zumkeller-splits"), in either case.
+Suite suite_de(const std::string& nom) {
+    std::string n = nom;
+    for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (n == "a065205") return Suite::a065205;
+    if (n == "a083206" || n == "zumkeller-splits") return Suite::a083206;
+    throw py::value_error("sequence must be 'A065205' or 'A083206' ('zumkeller-splits'), not '" + nom + "'");
+}
+
 std::unique_ptr<Lignes> lignes(py::handle a, py::handle b, py::handle offset, py::handle threads, bool records,
-                               py::object progress) {
+                               py::object progress, const std::string& sequence = "A065205") {
+    const Suite suite = suite_de(sequence);
     const std::int64_t debut = entier(a, "a", 1), fin = entier(b, "b", 1);
     const std::int64_t decalage = entier(offset, "offset", std::numeric_limits<std::int64_t>::min());
     const unsigned fils = static_cast<unsigned>(entier(threads, "threads", 0, std::numeric_limits<unsigned>::max()));
@@ -525,7 +537,70 @@ std::unique_ptr<Lignes> lignes(py::handle a, py::handle b, py::handle offset, py
         throw py::value_error("offset " + std::to_string(decalage) +
                               " takes the target n + offset past 2**63 - 1: with it, b is at most " +
                               std::to_string(max63 - decalage));
-    return std::make_unique<Lignes>(debut, fin, decalage, fils, records, std::move(progress));
+    if (suite == Suite::a083206 && decalage != 0) throw py::value_error("an offset goes with A065205 alone");
+    return std::make_unique<Lignes>(debut, fin, decalage, fils, records, std::move(progress), suite);
+}
+
+// ---- The divisor-sum family ------------------------------------------------------------
+
+Propriete propriete(const std::string& nom) {
+    if (const std::optional<Propriete> p = propriete_de(nom)) return *p;
+    std::string noms;
+    for (const Propriete q : proprietes) noms += std::string(noms.empty() ? "" : ", ") + std::string(nom_de(q));
+    throw py::value_error("unknown property '" + nom + "': " + noms + ", or their A-numbers");
+}
+
+py::dict classify(py::handle n, py::object progress) {
+    const std::int64_t N = nombre(n);
+    Suivi suivi(std::move(progress));
+    const Rappels rappels = suivi.rappels();
+    Classement c;
+    {
+        const SansVerrou sans_verrou;
+        c = classer(N, {}, rappels);
+    }
+    suivi.lever(true);
+    py::dict d;
+    for (const Propriete p : proprietes) d[py::str(std::string(nom_de(p)))] = py::bool_(c[p]);
+    d["zumkeller-splits"] = en_python(c.separations);
+    d["a065205"] = en_python(c.a);
+    return d;
+}
+
+py::list choisir(const std::string& nom, py::handle a, py::handle b, py::handle threads, py::object progress) {
+    const Propriete p = propriete(nom);
+    const std::int64_t debut = entier(a, "a", 1), fin = entier(b, "b", 1);
+    if (debut > fin) throw py::value_error("the range is empty: a is above b");
+    const ReglagesFamille r{static_cast<unsigned>(entier(threads, "threads", 0, std::numeric_limits<unsigned>::max()))};
+    Suivi suivi(std::move(progress));
+    const Rappels rappels = suivi.rappels();
+    std::vector<std::int64_t> trouves;
+    bool fini = false;
+    {
+        const SansVerrou sans_verrou;
+        fini = lister_propriete(
+            p, debut, fin, [&](std::int64_t x) { trouves.push_back(x); }, r, rappels);
+    }
+    suivi.lever(fini);
+    py::list l;
+    for (const std::int64_t x : trouves) l.append(py::int_(x));
+    return l;
+}
+
+py::int_ count_property(const std::string& nom, py::handle a, py::handle b, py::handle threads, py::object progress) {
+    const Propriete p = propriete(nom);
+    const std::int64_t debut = entier(a, "a", 1), fin = entier(b, "b", 1);
+    if (debut > fin) throw py::value_error("the range is empty: a is above b");
+    const ReglagesFamille r{static_cast<unsigned>(entier(threads, "threads", 0, std::numeric_limits<unsigned>::max()))};
+    Suivi suivi(std::move(progress));
+    const Rappels rappels = suivi.rappels();
+    std::optional<std::uint64_t> nombre_;
+    {
+        const SansVerrou sans_verrou;
+        nombre_ = compter_propriete(p, debut, fin, r, rappels);
+    }
+    suivi.lever(nombre_.has_value());
+    return py::int_(nombre_.value_or(0));
 }
 
 }  // namespace
@@ -631,32 +706,54 @@ wrong argument, MemoryError when no method fits in memory.
         .def("__exit__", [](Lignes& l, py::args) { l.close(); });
     m.def(
         "table",
-        [](py::handle a, py::handle b, py::handle offset, py::handle threads, py::object progress) {
-            return lignes(a, b, offset, threads, false, std::move(progress));
-        },
+        [](py::handle a, py::handle b, py::handle offset, py::handle threads, py::object progress,
+           const std::string& sequence) { return lignes(a, b, offset, threads, false, std::move(progress), sequence); },
         py::arg("a"), py::arg("b"), py::arg("offset") = 0, py::kw_only(), py::arg("threads") = 0,
-        py::arg("progress") = py::none(),
-        "table(a, b, offset=0, *, threads=0, progress=None) -> Table\n\n"
+        py::arg("progress") = py::none(), py::arg("sequence") = "A065205",
+        "table(a, b, offset=0, *, threads=0, progress=None, sequence='A065205') -> Table\n\n"
         "A lazy iterator over (n, a(n)) for n from a to b, 1 <= a <= b <= 2**63 - 1, with\n"
         "the target n + offset (offset may be negative; n + offset past 2**63 - 1 is a\n"
         "ValueError): the lines of `taverlune --table a b --target-offset offset`. The n\n"
         "are computed ahead on `threads` threads (0: every core), started at the first\n"
         "line and stopped when the iterator is closed or dropped. progress: as for\n"
-        "count(), with the share of the range computed.\n\n"
+        "count(), with the share of the range computed. sequence='A083206' (or\n"
+        "'zumkeller-splits'): (n, f(n)) instead, the splits of the divisors of n, n\n"
+        "included, into two sets of equal sum (no offset).\n\n"
         "    >>> list(table(1, 12))[-1], [n for n, a in table(1, 30) if a]\n"
         "    ((12, 2), [6, 12, 18, 20, 24, 28, 30])");
     m.def(
         "records",
-        [](py::handle a, py::handle b, py::handle offset, py::handle threads, py::object progress) {
-            return lignes(a, b, offset, threads, true, std::move(progress));
-        },
+        [](py::handle a, py::handle b, py::handle offset, py::handle threads, py::object progress,
+           const std::string& sequence) { return lignes(a, b, offset, threads, true, std::move(progress), sequence); },
         py::arg("a"), py::arg("b"), py::arg("offset") = 0, py::kw_only(), py::arg("threads") = 0,
-        py::arg("progress") = py::none(),
-        "records(a, b, offset=0, *, threads=0, progress=None) -> Table\n\n"
+        py::arg("progress") = py::none(), py::arg("sequence") = "A065205",
+        "records(a, b, offset=0, *, threads=0, progress=None, sequence='A065205') -> Table\n\n"
         "The lines of table() whose a(n) > 0 is larger than every a(n) before it in the\n"
         "range: `taverlune --table a b --records`.\n\n"
         "    >>> [n for n, a in records(1, 200)]\n"
         "    [6, 12, 24, 36, 48, 60, 120, 180]");
+
+    m.def("classify", &classify, py::arg("n"), py::kw_only(), py::arg("progress") = py::none(),
+          "classify(n, *, progress=None) -> dict\n\n"
+          "Every property of n, in the order of `taverlune N --classify`: semiperfect,\n"
+          "primitive-semiperfect, weird, primitive-weird, zumkeller, practical, abundant,\n"
+          "perfect, deficient (bools), then 'zumkeller-splits' (f(n), A083206) and 'a065205'\n"
+          "(a(n)), ints.\n\n"
+          "    >>> d = classify(70); d['weird'], d['semiperfect'], d['zumkeller-splits']\n"
+          "    (True, False, 1)");
+    m.def("select", &choisir, py::arg("property"), py::arg("a"), py::arg("b"), py::kw_only(), py::arg("threads") = 0,
+          py::arg("progress") = py::none(),
+          "select(property, a, b, *, threads=0, progress=None) -> list\n\n"
+          "The n from a to b having the property, ascending: `taverlune --list PROPERTY a b`.\n"
+          "property: a name of classify()'s, or its A-number ('A006037'), in either case.\n\n"
+          "    >>> select('weird', 1, 10000)\n"
+          "    [70, 836, 4030, 5830, 7192, 7912, 9272]");
+    m.def("count_property", &count_property, py::arg("property"), py::arg("a"), py::arg("b"), py::kw_only(),
+          py::arg("threads") = 0, py::arg("progress") = py::none(),
+          "count_property(property, a, b, *, threads=0, progress=None) -> int\n\n"
+          "How many n from a to b have the property: `taverlune --list PROPERTY a b --count`.\n\n"
+          "    >>> count_property('practical', 1, 10**6)\n"
+          "    97385");
 
     // Python's exit may leave these objects undestroyed: their threads are stopped and joined first.
     py::module_::import("atexit").attr("register")(py::cpp_function([] {

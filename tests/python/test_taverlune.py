@@ -155,11 +155,48 @@ def test_ctrl_c_stops_a_long_count():
     killer.join()
 
 
+def family_by_definition(n):
+    """classify(n) from the definitions: sums of divisors by a set of reachable sums."""
+    divs = [d for d in range(1, n + 1) if n % d == 0]
+    sigma, proper_ = sum(divs), divs[:-1]
+
+    def ways(values, target):
+        ways_ = [1] + [0] * target
+        for v in values:
+            for s in range(target, v - 1, -1):
+                ways_[s] += ways_[s - v]
+        return ways_[target] if target >= 0 else 0
+    semi = lambda m: ways([d for d in range(1, m) if m % d == 0], m) > 0
+    weird = lambda m: sum(d for d in range(1, m) if m % d == 0) > m and not semi(m)
+    sums = {0}
+    for d in divs:
+        sums |= {s + d for s in sums}
+    splits = ways(divs, sigma // 2) // 2 if sigma % 2 == 0 else 0
+    return {"semiperfect": semi(n), "primitive-semiperfect": semi(n) and not any(semi(d) for d in proper_),
+            "weird": weird(n), "primitive-weird": weird(n) and not any(weird(d) for d in proper_),
+            "zumkeller": splits > 0, "practical": all(m in sums for m in range(1, sigma + 1)),
+            "abundant": sigma > 2 * n, "perfect": sigma == 2 * n, "deficient": sigma < 2 * n,
+            "zumkeller-splits": splits, "a065205": ways(proper_, n)}
+
+
+def test_the_family_against_its_definitions():
+    expected = {n: family_by_definition(n) for n in range(1, 400)}
+    assert all(taverlune.classify(n) == expected[n] for n in expected)
+    for name in ["semiperfect", "weird", "A083207", "practical", "deficient"]:
+        prop = {"A083207": "zumkeller"}.get(name, name)
+        assert taverlune.select(name, 1, 399) == [n for n in expected if expected[n][prop]]
+        assert taverlune.count_property(name, 100, 399) == sum(expected[n][prop] for n in range(100, 400))
+    assert list(taverlune.table(1, 399, sequence="zumkeller-splits")) == [
+        (n, expected[n]["zumkeller-splits"]) for n in expected]
+
+
 REFUSALS = {
     ValueError: ["count(0)", "count(-12)", "count(2 ** 63)", "count(12, 0)", "count(12, threads=-1)",
                  "distribution(12, memory=-1)", "divisors(0)", "factor(-7)", "solutions(0)", "table(0, 5)",
                  "table(6, 5)", "table(1, 2 ** 63 - 1, 1)", "records(1, 2 ** 63 - 10, 11)",
-                 "count_subsets([3, 1, 3], 4)", "count_subsets([2, 0], 2)", "count_subsets([-1], 1)"],
+                 "count_subsets([3, 1, 3], 4)", "count_subsets([2, 0], 2)", "count_subsets([-1], 1)",
+                 "select('odd', 1, 9)", "count_property('weird', 9, 1)", "table(1, 9, 1, sequence='A083206')",
+                 "table(1, 9, sequence='A000001')", "classify(0)"],
     TypeError: ["count(12.0)", "count('12')", "count_subsets(5, 5)"],
     MemoryError: ["count(720720, memory=1000)"],  # only the listing fits, and it would not end
 }
