@@ -18,7 +18,8 @@ declare -A dessous=(
   [search]="state console engine"
   [dialogue]="search divisors state console engine"
   [command_line]="console engine"
-  [app]="dialogue search divisors state command_line console engine"
+  [python]="engine"
+  [app]="dialogue search divisors state command_line python console engine"  # python: built with the program, so that installing it installs the module
 )
 echec=0
 faute() { echo "$*"; echec=1; }

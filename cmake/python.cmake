@@ -1,4 +1,4 @@
-# The Python module taverlune (python/taverlune.cpp, pybind11), built into
+# The Python module taverlune (src/python/taverlune.cpp, pybind11), built into
 # build/python (PYTHONPATH=build/python python3 -c 'import taverlune') and
 # installed with its type stubs under the prefix, where that prefix's Python
 # looks: lib/python3.X/dist-packages.
@@ -41,19 +41,19 @@ if(raison)
   message(FATAL_ERROR "TAVERLUNE_PYTHON=${TAVERLUNE_PYTHON}, but ${raison}.")
 endif()
 
-pybind11_add_module(taverlune_python MODULE NO_EXTRAS ${PROJECT_SOURCE_DIR}/python/taverlune.cpp)
+pybind11_add_module(taverlune_python MODULE NO_EXTRAS ${PROJECT_SOURCE_DIR}/src/python/taverlune.cpp)
 target_link_libraries(taverlune_python PRIVATE taverlune_engine)
 set_target_properties(taverlune_python PROPERTIES
   OUTPUT_NAME taverlune
   LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/python)
-configure_file(${PROJECT_SOURCE_DIR}/python/taverlune.pyi ${PROJECT_BINARY_DIR}/python/taverlune.pyi COPYONLY)
+configure_file(${PROJECT_SOURCE_DIR}/src/python/taverlune.pyi ${PROJECT_BINARY_DIR}/python/taverlune.pyi COPYONLY)
 add_dependencies(taverlune taverlune_python)  # built with the program, installed with it
 
 set(TAVERLUNE_PYTHON_INSTALL_DIR
     lib/python${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}/dist-packages
     CACHE STRING "Where the Python module is installed, under the prefix")
 install(TARGETS taverlune_python LIBRARY DESTINATION ${TAVERLUNE_PYTHON_INSTALL_DIR})
-install(FILES ${PROJECT_SOURCE_DIR}/python/taverlune.pyi DESTINATION ${TAVERLUNE_PYTHON_INSTALL_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/src/python/taverlune.pyi DESTINATION ${TAVERLUNE_PYTHON_INSTALL_DIR})
 if(BUILD_SHARED_LIBS)
   file(RELATIVE_PATH module_vers_lib ${CMAKE_INSTALL_PREFIX}/${TAVERLUNE_PYTHON_INSTALL_DIR}
        ${CMAKE_INSTALL_FULL_LIBDIR})
