@@ -114,17 +114,15 @@ TEST(FailingStreams, TheProgramEndsPromptlyAndSaysWhyAWriteFailed) {
 }
 
 TEST(CommandLine, HelpAndVersion) {
-    const Execution aide = executer({.arguments = {"--help"}});
+    const Execution aide = executer({.arguments = {"--help"}}), version = executer({.arguments = {"-V"}});
     EXPECT_TRUE(aide.statut == 0 && aide.erreurs.empty() && aide.sortie.starts_with("Usage: taverlune\n"));
     for (const char* partie : {"standard input", "printf '28 1 0 0\\n' | taverlune ", "--table A B", "Exit status:"})
         EXPECT_NE(aide.sortie.find(partie), std::string::npos) << partie;
     for (std::size_t p = 0, q; (q = aide.sortie.find('\n', p)) != std::string::npos; p = q + 1)
         EXPECT_LE(q - p, 80u) << aide.sortie.substr(p, q - p);
-
-    const Execution version = executer({.arguments = {"--version"}});
     EXPECT_TRUE(version.statut == 0 && version.sortie == "taverlune " TAVERLUNE_VERSION "\n") << version.sortie;
-    for (const char* court : {"-h", "-V"})
-        EXPECT_EQ(executer({.arguments = {court}}).sortie, (court[1] == 'h' ? aide : version).sortie);
+    EXPECT_EQ(executer({.arguments = {"-h"}}).sortie, aide.sortie);
+    EXPECT_EQ(executer({.arguments = {"--version"}}).sortie, version.sortie);
 }
 
 const Flux kTerminal{Flux::terminal};

@@ -6,7 +6,6 @@
 // under a memory limit or facing a count that cannot end.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -140,18 +139,6 @@ TEST(Estimates, OfATableAgainstTheTableItself) {
     }
 }
 
-TEST(Estimates, TheBudgetFollowsTheMemoryTheMachineHasLeft) {
-    const auto disponible = [] {
-        std::ifstream f("/proc/meminfo");
-        std::string cle;
-        double ko = 0;
-        while (f >> cle >> ko && cle != "MemAvailable:") f.ignore(256, '\n');
-        return ko * 1024;
-    };
-    const double avant = disponible(), budget = static_cast<double>(memoire_disponible()), apres = disponible();
-    EXPECT_TRUE(budget > 0.5 * std::min(avant, apres) && budget <= std::max(avant, apres)) << budget << " of " << avant;
-}
-
 TEST(Threads, TheSameDistributionOnOneThreadAndOnSeveralWithOrWithoutAvx2) {
     for (const Integer n : {5040, 27720, 221760}) {
         const auto avec = [&](unsigned fils, bool portable) {
@@ -230,18 +217,6 @@ TEST(Limits, AMemoryLimitGivesTheCountOrOneLineAndStatus1) {
     const Execution f = lancer_limite("8976124847866176000 0 1 100 0\n", 8000);
     EXPECT_EQ(f.statut, 1);
     EXPECT_EQ(f.erreurs, "taverlune: out of memory: the calculation cannot go on\n");
-}
-
-TEST(Limits, ACountThatCannotEndIsSaidAtOnce) {
-    // Stopped once it has said so: one line, then the interruption.
-    const Execution e =
-        executer({.etapes = {{0, "963761198400 0 0 0\n"}},
-                  .signaler_quand = [](const Execution& x) { return x.erreurs.find('\n') != std::string::npos; }});
-    EXPECT_EQ(e.signal, SIGTERM);
-    EXPECT_TRUE(e.erreurs.starts_with("taverlune: counting by listing every solution cannot end in reasonable time: "
-                                      "more than ") &&
-                e.erreurs.ends_with(" years of work estimated; it goes on (Ctrl-C stops it)\n"
-                                    "taverlune: calculation interrupted\n")) << e.erreurs;
 }
 
 }  // namespace

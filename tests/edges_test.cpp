@@ -8,25 +8,19 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "support/oracle.h"
 #include "support/process.h"
-
 
 namespace {
 
 using namespace essai;
 using u64 = std::uint64_t;
-__extension__ typedef unsigned __int128 u128;
 constexpr u64 kMax = 9223372036854775807ULL;  // 2^63 - 1
-
-std::string dec(u128 v) {
-    std::string r;
-    do r.insert(r.begin(), static_cast<char>('0' + static_cast<int>(v % 10))); while ((v /= 10) != 0);
-    return r;
-}
 
 u64 mulmod(u64 a, u64 b, u64 m) { return static_cast<u64>(static_cast<u128>(a) * b % m); }
 
@@ -67,11 +61,7 @@ struct Nombre {
         d.pop_back();
         propres = d;
     }
-    u128 somme() const {
-        u128 s = 0;
-        for (const u64 d : propres) s += d;
-        return s;
-    }
+    u128 somme() const { return std::accumulate(propres.begin(), propres.end(), u128{0}); }
     /// The subsets of the divisors up to `cible` whose sum is `cible`, in the
     /// listing's order (ascending terms, lexicographic), with their counts by size.
     struct Solutions {
@@ -109,10 +99,10 @@ std::string attendu(const Nombre& x, u128 cible, const std::string& forme) {
     if (forme == "-d") {
         std::string r;
         for (std::size_t m = 1; m < s.par_termes.size(); ++m)
-            if (s.par_termes[m] != 0) r += std::to_string(m) + " " + dec(s.par_termes[m]) + "\n";
+            if (s.par_termes[m] != 0) r += std::to_string(m) + " " + decimal(s.par_termes[m]) + "\n";
         return r;
     }
-    return dec(s.total) + "\n";
+    return decimal(s.total) + "\n";
 }
 
 const u64 p760 = 760000000000000021ULL;  // prime: 12 p is the example of the overflowing table target
@@ -124,9 +114,7 @@ struct Row {
 
 /// One check of a command line against its expected figure.
 void verifier_ligne(const Row& r) {
-    std::string ligne;
-    for (const std::string& a : r.arguments) ligne += a + " ";
-    SCOPED_TRACE(ligne);
+    SCOPED_TRACE(std::accumulate(r.arguments.begin(), r.arguments.end(), std::string(), [](auto x, auto y) { return x + y + " "; }));
     const Execution e = executer({.arguments = r.arguments});
     EXPECT_EQ(e.statut, r.erreurs.empty() ? 0 : 2);
     EXPECT_EQ(e.erreurs, r.erreurs);
@@ -160,9 +148,9 @@ TEST(Edges, TargetsAndOffsetsNextTo2To63) {
         {{std::to_string(grand.n), "--target", std::to_string(kMax)}, attendu(grand, kMax, "")},
         // Targets whose complement in all the divisors is a few units: the
         // same count as that small target.
-        {{std::to_string(grand.n), "--target", dec(toutes - 30)}, attendu(grand, toutes - 30, "")},
-        {{std::to_string(grand.n), "-d", "--target", dec(toutes - 35)}, attendu(grand, toutes - 35, "-d")},
-        {{std::to_string(grand.n), "-p", "--target", dec(toutes - 40)}, attendu(grand, toutes - 40, "--print")},
+        {{std::to_string(grand.n), "--target", decimal(toutes - 30)}, attendu(grand, toutes - 30, "")},
+        {{std::to_string(grand.n), "-d", "--target", decimal(toutes - 35)}, attendu(grand, toutes - 35, "-d")},
+        {{std::to_string(grand.n), "-p", "--target", decimal(toutes - 40)}, attendu(grand, toutes - 40, "--print")},
         {{"--table", std::to_string(kMax), std::to_string(kMax)}, std::to_string(kMax) + " 0\n"},
         {{std::to_string(kMax), "--target", std::to_string(kMax - 1)}, "0\n"},
     };
@@ -210,7 +198,7 @@ TEST(Edges, RandomCommandLinesAgainstTheBruteForce) {
             }
             default: {
                 const std::string forme = formes[alea() % 3];
-                std::vector<std::string> a = {n, "--target", dec(cible)};
+                std::vector<std::string> a = {n, "--target", decimal(cible)};
                 if (!forme.empty()) a.push_back(forme);
                 verifier_ligne({a, attendu(x, cible, forme)});
             }

@@ -184,19 +184,6 @@ TEST(FamilyCommandLine, AListFileCutAnywhereEndsAsOneRun) {
     std::remove(fichier.c_str());
 }
 
-TEST(FamilyCommandLine, SigtermLeavesWholeLinesAndTheSignalsStatus) {
-    // Sent once the first line is out: the list goes on for hours.
-    const essai::Execution e = essai::executer({.arguments = {"--list", "semiperfect", "1", "1e15"},
-                                                .signaler_quand = [](const essai::Execution& x) { return !x.sortie.empty(); }});
-    EXPECT_EQ(e.signal, SIGTERM);
-    EXPECT_EQ(e.erreurs, "taverlune: calculation interrupted\n");
-    ASSERT_FALSE(e.sortie.empty());
-    EXPECT_EQ(e.sortie.back(), '\n');
-    const std::string attendu = lignes(brute().liste(P::semiparfait, 1, 3000));
-    const std::size_t m = std::min(e.sortie.size(), attendu.size());
-    EXPECT_EQ(e.sortie.substr(0, m), attendu.substr(0, m));
-}
-
 TEST(FamilyCommandLine, EveryMisfitIsOneLineAndStatus2) {
     const std::vector<std::vector<std::string>> rows = {
         {"--list", "odd", "1", "9"}, {"--list", "weird", "1"}, {"--list", "weird", "9", "1"},

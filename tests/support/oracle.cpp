@@ -40,14 +40,13 @@ constexpr std::array<std::string_view, 17> kPresentation = {
     " \n \t  Ceci meme avec des nombres de diviseurs tres importants. ",
 };
 
+}  // namespace
 
-std::string decimal(Somme v) {  // v >= 0: a sum of divisors
+std::string decimal(u128 v) {
     std::string chiffres;
     for (; chiffres.empty() || v != 0; v /= 10) chiffres.insert(chiffres.begin(), static_cast<char>('0' + v % 10));
     return chiffres;
 }
-
-}  // namespace
 
 // The questions: 22, 71, 100, 47 and 45 characters.
 const std::string kN = "\n \n \n \t Valeur de N ? ",

@@ -19,6 +19,9 @@ namespace essai {
 /// Unsigned 128-bit integers, for counts of our own.
 __extension__ typedef unsigned __int128 u128;
 
+/// v in decimal.
+std::string decimal(u128 v);
+
 /// The presentation, printed once at start-up (17 pieces).
 std::string presentation();
 /// The questions: on N, every solution printed?, another target?, on S, another calculation?
