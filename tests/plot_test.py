@@ -60,14 +60,14 @@ def main():
         check(name + ': 800 x 500', (w, h) == (800, 500))
         return text, px
 
-    # The distribution of 120: a blue mark at each number of terms, none elsewhere.
-    text, px = draw(['120', '--distribution'], 'distribution')
-    counts = {int(m): int(c) for m, c in (l.split() for l in text.splitlines())}
-    elements = 15  # the divisors of 120 other than 120
-    decades = math.ceil(math.log10(max(counts.values())))
-    for m, c in counts.items():
-        x, y = 80 + 700 * m / elements, 430 - 380 * math.log10(c) / decades
-        check(f'distribution: mark of {m} terms at ({x:.0f}, {y:.0f})', near(px(int(x), int(y)), BLUE))
+    # The distributions of 120 and 60 (its largest count, 10, at the top): a blue mark at each number of terms.
+    for n, elements in ((60, 11), (120, 15)):  # elements: the divisors of n other than n
+        text, px = draw([str(n), '--distribution'], f'distribution-{n}')
+        counts = {int(m): int(c) for m, c in (l.split() for l in text.splitlines())}
+        decades = math.ceil(math.log10(max(counts.values())))
+        for m, c in counts.items():
+            x, y = 80 + 700 * m / elements, 430 - 380 * math.log10(c) / decades
+            check(f'distribution of {n}: mark of {m} terms at ({x:.0f}, {y:.0f})', near(px(int(x), int(y)), BLUE))
     check('distribution: empty above the curve', near(px(700, 100), WHITE, 10))
 
     # The table 1..2000: records ringed in red, strokes in blue, zeros in the grey strip.
