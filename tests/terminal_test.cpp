@@ -36,14 +36,16 @@ std::vector<std::string> lignes(const std::string& ecran) {
     return r;
 }
 
-/// A tmux server of our own running `commande` with sh in a window of 80 x 24.
+/// A tmux server of our own running `commande` with sh in a window of 80 x 24,
+/// kept open once it has ended (by a `cat` reading the terminal) until the
+/// server is killed.
 class Fenetre {
 public:
     explicit Fenetre(const std::string& commande) {
         static int numero = 0;
         tmux_ = "env -u TMUX -u LANGUAGE LC_ALL=C SHELL=/bin/sh tmux -f /dev/null -L taverlune-" + std::to_string(::getpid()) + "-" +
                 std::to_string(++numero) + " ";
-        std::system((tmux_ + "new-session -d -x 80 -y 24 " + cite(commande + "; echo statut=$?; sleep 600")).c_str());
+        std::system((tmux_ + "new-session -d -x 80 -y 24 " + cite(commande + "; echo statut=$?; exec cat")).c_str());
     }
     ~Fenetre() { std::system((tmux_ + "kill-server").c_str()); }
     /// The window's lines; with its history, every line that went up out of it.
@@ -56,10 +58,11 @@ public:
     }
     bool fini() const { return ecran(false).find("statut=") != std::string::npos; }
     /// Waits for `texte` in the window, looking every `ms` milliseconds;
-    /// false once the command has ended without it, or after ten minutes (a
+    /// false once the command has ended without it, or past ten minutes (a
     /// guard, not a measure).
     bool attendre(const std::string& texte, int ms = 100) const {
-        for (int k = 0; k < 600000 / ms; ++k, std::this_thread::sleep_for(std::chrono::milliseconds(ms))) {
+        const auto garde = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+        for (; std::chrono::steady_clock::now() < garde; std::this_thread::sleep_for(std::chrono::milliseconds(ms))) {
             const std::string e = ecran(false);
             if (e.find(texte) != std::string::npos) return true;
             if (e.find("statut=") != std::string::npos) return false;
@@ -93,12 +96,13 @@ TEST(Screen, TheProgressLineLeavesEveryLineOfTheScreenAsItWas) {
                        cite("echo $$ > " + pid + "; exec " + programme_taverlune())),
         sans(tube(reponses, " 2>/dev/null"));
     ASSERT_TRUE(avec.attendre(kSomme, 5));
+    const auto vue_de_la_somme = std::chrono::steady_clock::now();  // the search had started
     pid_t programme = 0;
     ASSERT_TRUE(std::ifstream(pid) >> programme);
     ::kill(programme, SIGSTOP);
-    const auto arret = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - arret < std::chrono::milliseconds(1200))
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // What the program waits for is time on its own clock: held until its
+    // threshold has passed since the search started, whatever the machine.
+    std::this_thread::sleep_until(vue_de_la_somme + std::chrono::duration<double>(secondes_avant_progres));
     ::kill(programme, SIGCONT);
     ASSERT_TRUE(avec.attendre("search: ", 5));
     const std::vector<std::string> l = lignes(avec.ecran(false));

@@ -85,7 +85,7 @@ void LigneDeProgres::montrer(double part, std::optional<std::uint64_t> solutions
     if (!actif_) return;
     const auto maintenant = std::chrono::steady_clock::now();
     const double ecoule = std::chrono::duration<double>(maintenant - debut_).count();
-    if (ecoule < 1.0) return;
+    if (ecoule < secondes_avant_progres) return;
     if (affiche_ && std::chrono::duration<double>(maintenant - dernier_).count() < 0.25) return;
     dernier_ = maintenant;
     const int colonnes = colonnes_erreurs();

@@ -28,6 +28,9 @@
 
 #include <taverlune/engine.h>
 
+/// A search shows its progress once it has run this long.
+inline constexpr double secondes_avant_progres = 1.0;
+
 class LigneDeProgres {
 public:
     /// `demandee`: the caller wants it at all; `affiche_solutions`: the

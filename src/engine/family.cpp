@@ -291,8 +291,10 @@ bool Decideur::zumkeller(std::int64_t n, const Facteurs& f, Somme sigma, const R
     return atteint(f, n, cible, rappels);
 }
 
-bool Decideur::possede(Propriete p, std::int64_t n, const Facteurs& f, Somme sigma, bool multiple,
-                       const Rappels* rappels) {
+namespace {
+
+/// What sigma(n) alone says of p (none: the factors are needed).
+std::optional<bool> par_sigma(Propriete p, std::int64_t n, Somme sigma) {
     const Somme deux_n = 2 * static_cast<Somme>(n);
     switch (p) {
         case Propriete::abondant:
@@ -301,6 +303,34 @@ bool Decideur::possede(Propriete p, std::int64_t n, const Facteurs& f, Somme sig
             return sigma == deux_n;
         case Propriete::deficient:
             return sigma < deux_n;
+        case Propriete::pratique:
+            return n % 2 != 0 ? std::optional<bool>(n == 1) : std::nullopt;
+        case Propriete::zumkeller:
+            if (sigma % 2 != 0) return false;
+            [[fallthrough]];
+        case Propriete::semiparfait:
+        case Propriete::semiparfait_primitif:
+            if (sigma < deux_n) return false;
+            return std::nullopt;
+        case Propriete::etrange:
+        case Propriete::etrange_primitif:
+            if (sigma <= deux_n) return false;
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool Decideur::possede(Propriete p, std::int64_t n, const Facteurs& f, Somme sigma, bool multiple,
+                       const Rappels* rappels) {
+    if (const std::optional<bool> vite = par_sigma(p, n, sigma)) return *vite;
+    const Somme deux_n = 2 * static_cast<Somme>(n);
+    switch (p) {
+        case Propriete::abondant:
+        case Propriete::parfait:
+        case Propriete::deficient:
+            return false;  // settled by sigma alone above
         case Propriete::pratique:
             return pratique(f, n);
         case Propriete::zumkeller:
@@ -445,33 +475,6 @@ struct Crible {
         return f;
     }
 };
-
-/// What sigma(n) alone says of p (none: the factors are needed).
-std::optional<bool> par_sigma(Propriete p, std::int64_t n, Somme sigma) {
-    const Somme deux_n = 2 * static_cast<Somme>(n);
-    switch (p) {
-        case Propriete::abondant:
-            return sigma > deux_n;
-        case Propriete::parfait:
-            return sigma == deux_n;
-        case Propriete::deficient:
-            return sigma < deux_n;
-        case Propriete::pratique:
-            return n % 2 != 0 ? std::optional<bool>(n == 1) : std::nullopt;
-        case Propriete::zumkeller:
-            if (sigma % 2 != 0) return false;
-            [[fallthrough]];
-        case Propriete::semiparfait:
-        case Propriete::semiparfait_primitif:
-            if (sigma < deux_n) return false;
-            return std::nullopt;
-        case Propriete::etrange:
-        case Propriete::etrange_primitif:
-            if (sigma <= deux_n) return false;
-            return std::nullopt;
-    }
-    return std::nullopt;
-}
 
 /// A range run in pieces, in order.
 class Parcours {

@@ -567,11 +567,24 @@ py::dict classify(py::handle n, py::object progress) {
     return d;
 }
 
+// A property over a range, as select() and count_property() take it.
+struct Plage {
+    Propriete p;
+    std::int64_t debut, fin;
+    ReglagesFamille r;
+};
+
+Plage plage(const std::string& nom, py::handle a, py::handle b, py::handle threads) {
+    const Plage x{propriete(nom),
+                  entier(a, "a", 1),
+                  entier(b, "b", 1),
+                  {static_cast<unsigned>(entier(threads, "threads", 0, std::numeric_limits<unsigned>::max()))}};
+    if (x.debut > x.fin) throw py::value_error("the range is empty: a is above b");
+    return x;
+}
+
 py::list choisir(const std::string& nom, py::handle a, py::handle b, py::handle threads, py::object progress) {
-    const Propriete p = propriete(nom);
-    const std::int64_t debut = entier(a, "a", 1), fin = entier(b, "b", 1);
-    if (debut > fin) throw py::value_error("the range is empty: a is above b");
-    const ReglagesFamille r{static_cast<unsigned>(entier(threads, "threads", 0, std::numeric_limits<unsigned>::max()))};
+    const Plage x = plage(nom, a, b, threads);
     Suivi suivi(std::move(progress));
     const Rappels rappels = suivi.rappels();
     std::vector<std::int64_t> trouves;
@@ -579,25 +592,22 @@ py::list choisir(const std::string& nom, py::handle a, py::handle b, py::handle 
     {
         const SansVerrou sans_verrou;
         fini = lister_propriete(
-            p, debut, fin, [&](std::int64_t x) { trouves.push_back(x); }, r, rappels);
+            x.p, x.debut, x.fin, [&](std::int64_t n) { trouves.push_back(n); }, x.r, rappels);
     }
     suivi.lever(fini);
     py::list l;
-    for (const std::int64_t x : trouves) l.append(py::int_(x));
+    for (const std::int64_t n : trouves) l.append(py::int_(n));
     return l;
 }
 
 py::int_ count_property(const std::string& nom, py::handle a, py::handle b, py::handle threads, py::object progress) {
-    const Propriete p = propriete(nom);
-    const std::int64_t debut = entier(a, "a", 1), fin = entier(b, "b", 1);
-    if (debut > fin) throw py::value_error("the range is empty: a is above b");
-    const ReglagesFamille r{static_cast<unsigned>(entier(threads, "threads", 0, std::numeric_limits<unsigned>::max()))};
+    const Plage x = plage(nom, a, b, threads);
     Suivi suivi(std::move(progress));
     const Rappels rappels = suivi.rappels();
     std::optional<std::uint64_t> nombre_;
     {
         const SansVerrou sans_verrou;
-        nombre_ = compter_propriete(p, debut, fin, r, rappels);
+        nombre_ = compter_propriete(x.p, x.debut, x.fin, x.r, rappels);
     }
     suivi.lever(nombre_.has_value());
     return py::int_(nombre_.value_or(0));
